@@ -197,6 +197,8 @@ bool TVariant::ToBool() const {
         for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
         if (s == "true") return true;
         if (s == "false") return false;
+        int64_t i = 0;
+        if (ParseInt(s, i)) return i != 0;
         double d = 0;
         if (ParseReal(s, d)) return d != 0.0;
     }
