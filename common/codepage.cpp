@@ -121,9 +121,12 @@ std::string FoldCase(std::string_view s) {
     size_t pos = 0;
     while (pos < s.size()) {
         char32_t cp = NextCodePoint(s, pos);
-        if (cp >= 'A' && cp <= 'Z') cp += 32;
-        else if (cp >= 0x0410 && cp <= 0x042F) cp += 0x20;
-        else if (cp >= 0x0400 && cp <= 0x040F) cp += 0x50;
+        if (cp >= 'A' && cp <= 'Z')
+            cp += 32;
+        else if (cp >= 0x0410 && cp <= 0x042F)
+            cp += 0x20;
+        else if (cp >= 0x0400 && cp <= 0x040F)
+            cp += 0x50;
         AppendUtf8(out, cp);
     }
     return out;

@@ -24,8 +24,8 @@ std::string TwoDigits(int v) {
 double EncodeDateTime(const TDateParts& p) {
     sys_days d = sys_days(year{p.Year} / month{unsigned(p.Month)} / day{unsigned(p.Day)});
     double whole = double((d - kEpoch).count());
-    double frac = (p.Hour * 3600000.0 + p.Minute * 60000.0 + p.Second * 1000.0 + p.Msec) /
-                  double(kMsPerDay);
+    double frac =
+        (p.Hour * 3600000.0 + p.Minute * 60000.0 + p.Second * 1000.0 + p.Msec) / double(kMsPerDay);
     // Before the epoch the fraction still counts forward within the day.
     return whole >= 0 ? whole + frac : whole - frac;
 }
@@ -57,11 +57,13 @@ double ToLocalDateTime(system_clock::time_point tp) {
     localtime_r(&t, &lt);
     int ms = int(duration_cast<milliseconds>(tp.time_since_epoch()).count() % 1000);
     if (ms < 0) ms += 1000;
-    return EncodeDateTime({lt.tm_year + 1900, lt.tm_mon + 1, lt.tm_mday, lt.tm_hour, lt.tm_min,
-                           lt.tm_sec, ms});
+    return EncodeDateTime(
+        {lt.tm_year + 1900, lt.tm_mon + 1, lt.tm_mday, lt.tm_hour, lt.tm_min, lt.tm_sec, ms});
 }
 
-double NowDateTime() { return ToLocalDateTime(system_clock::now()); }
+double NowDateTime() {
+    return ToLocalDateTime(system_clock::now());
+}
 
 std::string FormatDate(double days) {
     TDateParts p = DecodeDateTime(days);
@@ -73,6 +75,8 @@ std::string FormatTime(double days) {
     return TwoDigits(p.Hour) + ":" + TwoDigits(p.Minute) + ":" + TwoDigits(p.Second);
 }
 
-std::string FormatDateTime(double days) { return FormatDate(days) + " " + FormatTime(days); }
+std::string FormatDateTime(double days) {
+    return FormatDate(days) + " " + FormatTime(days);
+}
 
 }  // namespace trelon

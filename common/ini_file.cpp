@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -24,7 +24,9 @@ std::string Trim(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
-bool SameName(const std::string& a, const std::string& b) { return FoldCase(a) == FoldCase(b); }
+bool SameName(const std::string& a, const std::string& b) {
+    return FoldCase(a) == FoldCase(b);
+}
 
 bool ParseInteger(const std::string& text, long long& out) {
     std::string s = Trim(text);
@@ -108,8 +110,7 @@ TIniFile::TSection& TIniFile::FindOrAdd(const std::string& section) {
     return sections_.back();
 }
 
-const TIniFile::TLine* TIniFile::FindKey(const std::string& section,
-                                         const std::string& key) const {
+const TIniFile::TLine* TIniFile::FindKey(const std::string& section, const std::string& key) const {
     const TSection* s = Find(section);
     if (!s) return nullptr;
     for (const TLine& l : s->Lines)
@@ -136,8 +137,7 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
     return l && ParseInteger(l->Value, v) ? v != 0 : def;
 }
 
-double TIniFile::ReadFloat(const std::string& section, const std::string& key,
-                           double def) const {
+double TIniFile::ReadFloat(const std::string& section, const std::string& key, double def) const {
     const TLine* l = FindKey(section, key);
     if (!l) return def;
     std::string s = Trim(l->Value);
@@ -162,8 +162,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
     s.Lines.insert(pos, {true, key, value, {}});
 }
 
-void TIniFile::WriteInteger(const std::string& section, const std::string& key,
-                            long long value) {
+void TIniFile::WriteInteger(const std::string& section, const std::string& key, long long value) {
     WriteString(section, key, std::to_string(value));
 }
 
@@ -177,7 +176,9 @@ void TIniFile::WriteFloat(const std::string& section, const std::string& key, do
     WriteString(section, key, std::string(buf, r.ptr));
 }
 
-bool TIniFile::SectionExists(const std::string& section) const { return Find(section); }
+bool TIniFile::SectionExists(const std::string& section) const {
+    return Find(section);
+}
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
     return FindKey(section, key);
@@ -216,7 +217,9 @@ void TIniFile::DeleteKey(const std::string& section, const std::string& key) {
     }
 }
 
-bool TIniFile::UpdateFile() { return SaveAs(path_); }
+bool TIniFile::UpdateFile() {
+    return SaveAs(path_);
+}
 
 bool TIniFile::SaveAs(const std::string& path) {
     if (path.empty()) {

@@ -9,7 +9,7 @@
 namespace trelon {
 
 class TIniFile {
-public:
+  public:
     TIniFile() = default;
     // Reads the file if it exists; a missing file gives an empty set of settings.
     explicit TIniFile(std::string path);
@@ -23,14 +23,12 @@ public:
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& def) const;
     // Decimal or "0x" hexadecimal; anything unreadable gives def.
-    long long ReadInteger(const std::string& section, const std::string& key,
-                          long long def) const;
+    long long ReadInteger(const std::string& section, const std::string& key, long long def) const;
     // Any non-zero integer reads as true; anything unreadable gives def.
     bool ReadBool(const std::string& section, const std::string& key, bool def) const;
     double ReadFloat(const std::string& section, const std::string& key, double def) const;
 
-    void WriteString(const std::string& section, const std::string& key,
-                     const std::string& value);
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, long long value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void WriteFloat(const std::string& section, const std::string& key, double value);
@@ -48,7 +46,7 @@ public:
     bool SaveAs(const std::string& path);
     const std::string& LastError() const { return error_; }
 
-private:
+  private:
     struct TLine {
         bool IsEntry = false;
         std::string Key;    // as written

@@ -29,18 +29,27 @@ bool IsIntegerType(uint16_t t) {
     }
 }
 
-bool IsRealType(uint16_t t) { return t == vtSingle || t == vtDouble || t == vtDate; }
+bool IsRealType(uint16_t t) {
+    return t == vtSingle || t == vtDouble || t == vtDate;
+}
 
 // Cuts a value to the width of an integer code, as a cast in the automation system does.
 int64_t Narrow(uint16_t type, int64_t v) {
     switch (type) {
-        case vtSmallint: return int16_t(v);
-        case vtInteger: return int32_t(v);
-        case vtShortInt: return int8_t(v);
-        case vtByte: return uint8_t(v);
-        case vtWord: return uint16_t(v);
-        case vtLongWord: return uint32_t(v);
-        default: return v;
+        case vtSmallint:
+            return int16_t(v);
+        case vtInteger:
+            return int32_t(v);
+        case vtShortInt:
+            return int8_t(v);
+        case vtByte:
+            return uint8_t(v);
+        case vtWord:
+            return uint16_t(v);
+        case vtLongWord:
+            return uint32_t(v);
+        default:
+            return v;
     }
 }
 
@@ -105,14 +114,18 @@ TVariant::TVariant(bool v) : type_(vtBoolean), int_(v ? 1 : 0) {}
 TVariant::TVariant(const char* s) : type_(vtString), str_(s ? s : "") {}
 TVariant::TVariant(std::string s) : type_(vtString), str_(std::move(s)) {}
 
-TVariant TVariant::Null() { return TVariant(vtNull, 0); }
+TVariant TVariant::Null() {
+    return TVariant(vtNull, 0);
+}
 
 TVariant TVariant::OfInt(TVarType type, int64_t v) {
     if (!IsIntegerType(type)) throw EVariantError("OfInt: not an integer type code");
     return TVariant(type, Narrow(type, v));
 }
 
-TVariant TVariant::OfUInt(TVarType type, uint64_t v) { return OfInt(type, int64_t(v)); }
+TVariant TVariant::OfUInt(TVarType type, uint64_t v) {
+    return OfInt(type, int64_t(v));
+}
 
 TVariant TVariant::Single(float v) {
     TVariant r;
@@ -127,9 +140,13 @@ TVariant TVariant::Date(double days) {
     return r;
 }
 
-TVariant TVariant::Currency(int64_t scaled) { return TVariant(vtCurrency, scaled); }
+TVariant TVariant::Currency(int64_t scaled) {
+    return TVariant(vtCurrency, scaled);
+}
 
-TVariant TVariant::Error(uint32_t code) { return TVariant(vtError, int64_t(code)); }
+TVariant TVariant::Error(uint32_t code) {
+    return TVariant(vtError, int64_t(code));
+}
 
 TVariant TVariant::Array(TVarType elemType, std::vector<TVarBound> bounds) {
     if (!IsValidElemType(elemType)) throw EVariantError("Array: bad element type");
@@ -158,8 +175,8 @@ bool TVariant::IsNumeric() const {
 }
 
 void TVariant::CastError(const char* target) const {
-    throw EVariantError("Could not convert variant of type (" + TypeName(type_) +
-                        ") into type (" + target + ")");
+    throw EVariantError("Could not convert variant of type (" + TypeName(type_) + ") into type (" +
+                        target + ")");
 }
 
 int64_t TVariant::ToInt64() const {
@@ -222,15 +239,24 @@ double TVariant::ToDouble() const {
 std::string TVariant::ToText() const {
     switch (type_) {
         case vtEmpty:
-        case vtNull: return {};
-        case vtString: return str_;
-        case vtBoolean: return int_ ? "True" : "False";
-        case vtSingle: return FormatReal(real_, true);
-        case vtDouble: return FormatReal(real_, false);
-        case vtDate: return FormatDateTime(real_);
-        case vtCurrency: return FormatReal(double(int_) / 10000.0, false);
-        case vtUInt64: return std::to_string(uint64_t(int_));
-        default: break;
+        case vtNull:
+            return {};
+        case vtString:
+            return str_;
+        case vtBoolean:
+            return int_ ? "True" : "False";
+        case vtSingle:
+            return FormatReal(real_, true);
+        case vtDouble:
+            return FormatReal(real_, false);
+        case vtDate:
+            return FormatDateTime(real_);
+        case vtCurrency:
+            return FormatReal(double(int_) / 10000.0, false);
+        case vtUInt64:
+            return std::to_string(uint64_t(int_));
+        default:
+            break;
     }
     if (IsIntegerType(type_)) return std::to_string(int_);
     CastError("String");
@@ -246,8 +272,9 @@ int32_t TVariant::HighBound(int dim) const {
 }
 
 size_t TVariant::FlatIndex(int32_t i) const {
-    if (Dims() != 1) throw EVariantError("Variant array has " + std::to_string(Dims()) +
-                                         " dimensions, one index given");
+    if (Dims() != 1)
+        throw EVariantError("Variant array has " + std::to_string(Dims()) +
+                            " dimensions, one index given");
     int64_t k = int64_t(i) - bounds_[0].Low;
     if (k < 0 || k >= bounds_[0].Count) throw EVariantError("Variant array index out of bounds");
     return size_t(k);
@@ -261,10 +288,18 @@ size_t TVariant::FlatIndex(int32_t i, int32_t j) const {
     return size_t(a) * size_t(bounds_[1].Count) + size_t(b);
 }
 
-const TVariant& TVariant::operator[](int32_t index) const { return items_[FlatIndex(index)]; }
-TVariant& TVariant::operator[](int32_t index) { return items_[FlatIndex(index)]; }
-const TVariant& TVariant::At(int32_t i, int32_t j) const { return items_[FlatIndex(i, j)]; }
-TVariant& TVariant::At(int32_t i, int32_t j) { return items_[FlatIndex(i, j)]; }
+const TVariant& TVariant::operator[](int32_t index) const {
+    return items_[FlatIndex(index)];
+}
+TVariant& TVariant::operator[](int32_t index) {
+    return items_[FlatIndex(index)];
+}
+const TVariant& TVariant::At(int32_t i, int32_t j) const {
+    return items_[FlatIndex(i, j)];
+}
+TVariant& TVariant::At(int32_t i, int32_t j) {
+    return items_[FlatIndex(i, j)];
+}
 
 bool TVariant::operator==(const TVariant& o) const {
     if (type_ != o.type_) return false;
@@ -299,41 +334,70 @@ std::string TVariant::Debug() const {
 std::string TVariant::TypeName(uint16_t type) {
     if (type & vtArray) return "Array of " + TypeName(type & ~vtArray);
     switch (type) {
-        case vtEmpty: return "Empty";
-        case vtNull: return "Null";
-        case vtSmallint: return "Smallint";
-        case vtInteger: return "Integer";
-        case vtSingle: return "Single";
-        case vtDouble: return "Double";
-        case vtCurrency: return "Currency";
-        case vtDate: return "Date";
-        case vtString: return "String";
-        case vtError: return "Error";
-        case vtBoolean: return "Boolean";
-        case vtVariant: return "Variant";
-        case vtShortInt: return "ShortInt";
-        case vtByte: return "Byte";
-        case vtWord: return "Word";
-        case vtLongWord: return "LongWord";
-        case vtInt64: return "Int64";
-        case vtUInt64: return "UInt64";
-        default: return "Unknown(" + std::to_string(type) + ")";
+        case vtEmpty:
+            return "Empty";
+        case vtNull:
+            return "Null";
+        case vtSmallint:
+            return "Smallint";
+        case vtInteger:
+            return "Integer";
+        case vtSingle:
+            return "Single";
+        case vtDouble:
+            return "Double";
+        case vtCurrency:
+            return "Currency";
+        case vtDate:
+            return "Date";
+        case vtString:
+            return "String";
+        case vtError:
+            return "Error";
+        case vtBoolean:
+            return "Boolean";
+        case vtVariant:
+            return "Variant";
+        case vtShortInt:
+            return "ShortInt";
+        case vtByte:
+            return "Byte";
+        case vtWord:
+            return "Word";
+        case vtLongWord:
+            return "LongWord";
+        case vtInt64:
+            return "Int64";
+        case vtUInt64:
+            return "UInt64";
+        default:
+            return "Unknown(" + std::to_string(type) + ")";
     }
 }
 
 TVariant DefaultOf(TVarType type) {
     switch (type) {
         case vtVariant:
-        case vtEmpty: return TVariant();
-        case vtNull: return TVariant::Null();
-        case vtSingle: return TVariant::Single(0.0f);
-        case vtDouble: return TVariant(0.0);
-        case vtDate: return TVariant::Date(0.0);
-        case vtCurrency: return TVariant::Currency(0);
-        case vtString: return TVariant(std::string());
-        case vtError: return TVariant::Error(0);
-        case vtBoolean: return TVariant(false);
-        default: return TVariant::OfInt(type, 0);
+        case vtEmpty:
+            return TVariant();
+        case vtNull:
+            return TVariant::Null();
+        case vtSingle:
+            return TVariant::Single(0.0f);
+        case vtDouble:
+            return TVariant(0.0);
+        case vtDate:
+            return TVariant::Date(0.0);
+        case vtCurrency:
+            return TVariant::Currency(0);
+        case vtString:
+            return TVariant(std::string());
+        case vtError:
+            return TVariant::Error(0);
+        case vtBoolean:
+            return TVariant(false);
+        default:
+            return TVariant::OfInt(type, 0);
     }
 }
 

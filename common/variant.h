@@ -14,12 +14,12 @@ namespace trelon {
 enum TVarType : uint16_t {
     vtEmpty = 0,
     vtNull = 1,
-    vtSmallint = 2,   // signed 16-bit
-    vtInteger = 3,    // signed 32-bit
+    vtSmallint = 2,  // signed 16-bit
+    vtInteger = 3,   // signed 32-bit
     vtSingle = 4,
     vtDouble = 5,
-    vtCurrency = 6,   // value x 10000 in a signed 64-bit
-    vtDate = 7,       // days since 1899-12-30
+    vtCurrency = 6,  // value x 10000 in a signed 64-bit
+    vtDate = 7,      // days since 1899-12-30
     vtString = 8,
     vtError = 10,
     vtBoolean = 11,
@@ -38,7 +38,7 @@ inline constexpr uint32_t kParamNotFound = 0x80020004u;
 
 // Raised by a conversion that cannot be made, and by array access out of bounds.
 class EVariantError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -49,7 +49,7 @@ struct TVarBound {
 };
 
 class TVariant {
-public:
+  public:
     TVariant() = default;
     TVariant(int32_t v) : TVariant(vtInteger, int64_t{v}) {}
     TVariant(double v);
@@ -119,7 +119,7 @@ public:
     // Type name as the automation system prints it ("Integer", "String", ...).
     static std::string TypeName(uint16_t type);
 
-private:
+  private:
     TVariant(uint16_t type, int64_t v) : type_(type), int_(v) {}
     size_t FlatIndex(int32_t i) const;
     size_t FlatIndex(int32_t i, int32_t j) const;

@@ -2,12 +2,13 @@
 # Sets up, builds and runs the main job: the server on the user's session bus, answering.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh build RelWithDebInfo
 
 # A bare console has no session bus: start one for this run.
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ ! -S "/run/user/$(id -u)/bus" ]; then
+  scripts/setup.sh build RelWithDebInfo
   exec dbus-run-session -- "$0" "$@"
 fi
+scripts/setup.sh build RelWithDebInfo
 
 BIN=build/bin
 "$BIN/trelonsrv" &

@@ -21,7 +21,9 @@ namespace {
 
 const QString kPropertiesIface = QStringLiteral("org.freedesktop.DBus.Properties");
 
-[[noreturn]] void Throw(const QDBusError& e) { throw TBusError(e.name(), e.message()); }
+[[noreturn]] void Throw(const QDBusError& e) {
+    throw TBusError(e.name(), e.message());
+}
 
 QVariantList Checked(const QDBusMessage& reply) {
     if (reply.type() == QDBusMessage::ErrorMessage)
@@ -68,7 +70,9 @@ TServerObject::TServerObject(QDBusConnection bus, QObject* parent)
             });
 }
 
-TServerObject::~TServerObject() { Release(); }
+TServerObject::~TServerObject() {
+    Release();
+}
 
 void TServerObject::Create(const QString& progId) {
     Release();
@@ -96,8 +100,8 @@ QVariantList TServerObject::Call(const QString& iface, const QString& member,
     if (path_.isEmpty())
         throw TBusError(QStringLiteral("TrelonSrv.Error.NoObject"),
                         QStringLiteral("no server object for %1").arg(member));
-    QDBusMessage m = QDBusMessage::createMethodCall(QLatin1String(kServerName), path_, iface,
-                                                    member);
+    QDBusMessage m =
+        QDBusMessage::createMethodCall(QLatin1String(kServerName), path_, iface, member);
     m.setArguments(args);
     m.setAutoStartService(false);  // a restarted server does not know this object
     return Checked(bus_.call(m, QDBus::Block));
@@ -108,13 +112,14 @@ QVariant TServerObject::Property(const QString& iface, const QString& name) {
     return r.value(0).value<QDBusVariant>().variant();
 }
 
-void TServerObject::SetProperty(const QString& iface, const QString& name,
-                                const QVariant& value) {
+void TServerObject::SetProperty(const QString& iface, const QString& name, const QVariant& value) {
     Call(kPropertiesIface, QStringLiteral("Set"),
          {iface, name, QVariant::fromValue(QDBusVariant(value))});
 }
 
-QVariant ToArg(const TVariant& v) { return QVariant::fromValue(ToWire(v)); }
+QVariant ToArg(const TVariant& v) {
+    return QVariant::fromValue(ToWire(v));
+}
 
 TVariant FromArg(const QVariant& v) {
     TVariant out;

@@ -14,13 +14,13 @@ namespace trelon {
 
 // An error reply of the server (or of the bus), as the caller sees it.
 class TBusError : public std::runtime_error {
-public:
+  public:
     TBusError(const QString& name, const QString& message)
         : std::runtime_error((name + ": " + message).toStdString()), name_(name), text_(message) {}
     const QString& Name() const { return name_; }
     const QString& Text() const { return text_; }
 
-private:
+  private:
     QString name_, text_;
 };
 
@@ -32,7 +32,7 @@ void EnsureServer(const QDBusConnection& bus, int timeoutMs = 10000);
 
 class TServerObject : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TServerObject(QDBusConnection bus = QDBusConnection::sessionBus(),
                            QObject* parent = nullptr);
     ~TServerObject() override;
@@ -51,11 +51,11 @@ public:
     QVariant Property(const QString& iface, const QString& name);
     void SetProperty(const QString& iface, const QString& name, const QVariant& value);
 
-signals:
+  signals:
     // The server left the bus (it ended or crashed): the object is gone with it.
     void ServerLost();
 
-protected:
+  protected:
     QDBusConnection bus_;
     QString path_;
     QString serverOwner_;  // unique name of the server that holds the object

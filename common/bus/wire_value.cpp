@@ -42,23 +42,35 @@ namespace {
 QVariant ScalarPayload(const TVariant& v) {
     switch (v.Type()) {
         case vtEmpty:
-        case vtNull: return QVariant(false);
+        case vtNull:
+            return QVariant(false);
         case vtSmallint:
-        case vtShortInt: return QVariant::fromValue(short(v.RawInt()));
+        case vtShortInt:
+            return QVariant::fromValue(short(v.RawInt()));
         case vtInteger:
-        case vtError: return QVariant::fromValue(int(int32_t(uint32_t(v.RawInt()))));
+        case vtError:
+            return QVariant::fromValue(int(int32_t(uint32_t(v.RawInt()))));
         case vtSingle:
         case vtDouble:
-        case vtDate: return QVariant(v.RawReal());
+        case vtDate:
+            return QVariant(v.RawReal());
         case vtCurrency:
-        case vtInt64: return QVariant::fromValue(qlonglong(v.RawInt()));
-        case vtString: return QVariant(QString::fromStdString(v.RawString()));
-        case vtBoolean: return QVariant(v.RawInt() != 0);
-        case vtByte: return QVariant::fromValue(uchar(v.RawInt()));
-        case vtWord: return QVariant::fromValue(ushort(v.RawInt()));
-        case vtLongWord: return QVariant::fromValue(uint(v.RawInt()));
-        case vtUInt64: return QVariant::fromValue(qulonglong(v.RawUInt()));
-        default: return QVariant(false);
+        case vtInt64:
+            return QVariant::fromValue(qlonglong(v.RawInt()));
+        case vtString:
+            return QVariant(QString::fromStdString(v.RawString()));
+        case vtBoolean:
+            return QVariant(v.RawInt() != 0);
+        case vtByte:
+            return QVariant::fromValue(uchar(v.RawInt()));
+        case vtWord:
+            return QVariant::fromValue(ushort(v.RawInt()));
+        case vtLongWord:
+            return QVariant::fromValue(uint(v.RawInt()));
+        case vtUInt64:
+            return QVariant::fromValue(qulonglong(v.RawUInt()));
+        default:
+            return QVariant(false);
     }
 }
 
@@ -85,22 +97,33 @@ int PayloadTypeOf(uint16_t code) {
     switch (code) {
         case vtEmpty:
         case vtNull:
-        case vtBoolean: return QMetaType::Bool;
+        case vtBoolean:
+            return QMetaType::Bool;
         case vtSmallint:
-        case vtShortInt: return QMetaType::Short;
+        case vtShortInt:
+            return QMetaType::Short;
         case vtInteger:
-        case vtError: return QMetaType::Int;
+        case vtError:
+            return QMetaType::Int;
         case vtSingle:
         case vtDouble:
-        case vtDate: return QMetaType::Double;
+        case vtDate:
+            return QMetaType::Double;
         case vtCurrency:
-        case vtInt64: return QMetaType::LongLong;
-        case vtString: return QMetaType::QString;
-        case vtByte: return QMetaType::UChar;
-        case vtWord: return QMetaType::UShort;
-        case vtLongWord: return QMetaType::UInt;
-        case vtUInt64: return QMetaType::ULongLong;
-        default: return QMetaType::UnknownType;
+        case vtInt64:
+            return QMetaType::LongLong;
+        case vtString:
+            return QMetaType::QString;
+        case vtByte:
+            return QMetaType::UChar;
+        case vtWord:
+            return QMetaType::UShort;
+        case vtLongWord:
+            return QMetaType::UInt;
+        case vtUInt64:
+            return QMetaType::ULongLong;
+        default:
+            return QMetaType::UnknownType;
     }
 }
 
@@ -114,23 +137,45 @@ bool DecodeScalar(uint16_t code, const QVariant& p, TVariant& out, QString* erro
     if (expected == QMetaType::UnknownType)
         return Fail(error, QStringLiteral("unknown type code %1").arg(code));
     if (p.metaType().id() != expected)
-        return Fail(error, QStringLiteral("payload of type code %1 has the wrong D-Bus type")
-                               .arg(code));
+        return Fail(error,
+                    QStringLiteral("payload of type code %1 has the wrong D-Bus type").arg(code));
     switch (code) {
-        case vtEmpty: out = TVariant(); break;
-        case vtNull: out = TVariant::Null(); break;
-        case vtBoolean: out = TVariant(p.toBool()); break;
-        case vtSingle: out = TVariant::Single(float(p.toDouble())); break;
-        case vtDouble: out = TVariant(p.toDouble()); break;
-        case vtDate: out = TVariant::Date(p.toDouble()); break;
-        case vtCurrency: out = TVariant::Currency(p.toLongLong()); break;
-        case vtString: out = TVariant(p.toString().toStdString()); break;
-        case vtError: out = TVariant::Error(uint32_t(p.toInt())); break;
+        case vtEmpty:
+            out = TVariant();
+            break;
+        case vtNull:
+            out = TVariant::Null();
+            break;
+        case vtBoolean:
+            out = TVariant(p.toBool());
+            break;
+        case vtSingle:
+            out = TVariant::Single(float(p.toDouble()));
+            break;
+        case vtDouble:
+            out = TVariant(p.toDouble());
+            break;
+        case vtDate:
+            out = TVariant::Date(p.toDouble());
+            break;
+        case vtCurrency:
+            out = TVariant::Currency(p.toLongLong());
+            break;
+        case vtString:
+            out = TVariant(p.toString().toStdString());
+            break;
+        case vtError:
+            out = TVariant::Error(uint32_t(p.toInt()));
+            break;
         case vtByte:
         case vtWord:
         case vtLongWord:
-        case vtUInt64: out = TVariant::OfUInt(TVarType(code), p.toULongLong()); break;
-        default: out = TVariant::OfInt(TVarType(code), p.toLongLong()); break;
+        case vtUInt64:
+            out = TVariant::OfUInt(TVarType(code), p.toULongLong());
+            break;
+        default:
+            out = TVariant::OfInt(TVarType(code), p.toLongLong());
+            break;
     }
     return true;
 }
@@ -146,8 +191,9 @@ bool DecodeArray(uint16_t code, const QVariant& p, TVariant& out, QString* error
         return Fail(error, QStringLiteral("array payload is not (a(ii)av)"));
     const QDBusArgument inner = p.value<QDBusArgument>();
     if (inner.currentSignature() != QLatin1String("(a(ii)av)"))
-        return Fail(error, QStringLiteral("array payload is %1, not (a(ii)av)")
-                               .arg(inner.currentSignature()));
+        return Fail(
+            error,
+            QStringLiteral("array payload is %1, not (a(ii)av)").arg(inner.currentSignature()));
     std::vector<TVarBound> bounds;
     inner.beginStructure();
     inner.beginArray();
@@ -176,8 +222,7 @@ bool DecodeArray(uint16_t code, const QVariant& p, TVariant& out, QString* error
         TVariant item;
         bool ok = elemType == vtVariant
                       ? ev.variant().metaType() == QMetaType::fromType<QDBusArgument>() &&
-                            DecodeAt(ev.variant().value<QDBusArgument>(), item, error, 2,
-                                     depth + 1)
+                            DecodeAt(ev.variant().value<QDBusArgument>(), item, error, 2, depth + 1)
                       : DecodeScalar(elemType, ev.variant(), item, error);
         if (!ok) return error && !error->isEmpty() ? false : Fail(error, "bad array element");
         items.push_back(std::move(item));

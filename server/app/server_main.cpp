@@ -1,12 +1,12 @@
 #include "server_main.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "bus_server.h"
 
@@ -44,8 +44,9 @@ int RunServer(int argc, char** argv, const std::function<void(TBusServer&)>& reg
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("TrelonSrv"));
     QCommandLineParser options;
-    options.setApplicationDescription(QStringLiteral("Trelon Server: serial, modem and TFTP "
-                                                     "links with Modbus and BitBus masters"));
+    options.setApplicationDescription(
+        QStringLiteral("Trelon Server: serial, modem and TFTP "
+                       "links with Modbus and BitBus masters"));
     options.addHelpOption();
     QCommandLineOption activated(QStringLiteral("activated"),
                                  QStringLiteral("Started by bus activation: end after the "

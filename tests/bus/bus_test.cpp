@@ -1,5 +1,6 @@
 // The automation bus end to end: a private bus, the server started as a user's client
 // would start it, and clients in this process and in other processes.
+#include <gtest/gtest.h>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -8,7 +9,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QProcess>
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <memory>
@@ -78,7 +78,7 @@ QVariant RawArray(const QList<TRawBound>& bounds, const QVariantList& elems) {
 }
 
 class BusTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         RegisterWireTypes();
         qDBusRegisterMetaType<TRawBound>();
@@ -168,8 +168,7 @@ TEST_F(BusTest, MalformedValuesGetInvalidArgsAndChangeNothing) {
         {"unknown type code", RawValue(9, false)},
         {"fewer elements than the bounds", RawValue(0x2003, RawArray({{0, 3}}, {1, 2}))},
         {"more elements than the bounds", RawValue(0x2003, RawArray({{0, 1}}, {1, 2}))},
-        {"three dimensions",
-         RawValue(0x2003, RawArray({{0, 1}, {0, 1}, {0, 1}}, {1}))},
+        {"three dimensions", RawValue(0x2003, RawArray({{0, 1}, {0, 1}, {0, 1}}, {1}))},
         {"no dimensions", RawValue(0x2003, RawArray({}, {}))},
         {"negative count", RawValue(0x2003, RawArray({{0, -1}}, {}))},
         {"element of another type", RawValue(0x2002, RawArray({{0, 1}}, {1}))},
@@ -200,8 +199,8 @@ TEST_F(BusTest, ObjectsServeOnlyTheirOwner) {
         QDBusMessage denied = Call(other, path, iface, member);
         EXPECT_EQ(denied.errorName(), "org.freedesktop.DBus.Error.AccessDenied");
     }
-    QDBusMessage prop = Call(other, path, "org.freedesktop.DBus.Properties", "Get",
-                             {kTestIface, "Label"});
+    QDBusMessage prop =
+        Call(other, path, "org.freedesktop.DBus.Properties", "Get", {kTestIface, "Label"});
     EXPECT_EQ(prop.errorName(), "org.freedesktop.DBus.Error.AccessDenied");
     EXPECT_EQ(ObjectCount(), 1);
 
@@ -219,9 +218,8 @@ TEST_F(BusTest, ObjectsServeOnlyTheirOwner) {
 TEST_F(BusTest, ObjectsOfAKilledClientAreReleased) {
     ASSERT_TRUE(WaitUntil([&] { return ObjectCount() == 0; }));
     QProcess holder;
-    holder.start("/usr/bin/python3",
-                 {QString(TRELON_TEST_SOURCE_DIR) + "/bus/hold_objects.py",
-                  "TrelonSrv.TestObject", "3"});
+    holder.start("/usr/bin/python3", {QString(TRELON_TEST_SOURCE_DIR) + "/bus/hold_objects.py",
+                                      "TrelonSrv.TestObject", "3"});
     ASSERT_TRUE(holder.waitForStarted());
     QByteArray out;
     ASSERT_TRUE(WaitUntil([&] {
@@ -243,11 +241,9 @@ TEST_F(BusTest, EventsFiredFromThreadsReachTheOwnerInOrder) {
     // Another client listening to everything sees none of them: the events are unicast.
     QDBusConnection other = bus_->Connect(QStringLiteral("listener"));
     test::TTickReceiver stray;
-    other.connect(QString(), path, "TrelonSrv.ITestObjectEvents", "Tick", &stray,
-                  SLOT(Tick(int)));
+    other.connect(QString(), path, "TrelonSrv.ITestObjectEvents", "Tick", &stray, SLOT(Tick(int)));
     const int count = 3000;
-    EXPECT_EQ(Call(client_, path, kTestIface, "Fire", {count}).type(),
-              QDBusMessage::ReplyMessage);
+    EXPECT_EQ(Call(client_, path, kTestIface, "Fire", {count}).type(), QDBusMessage::ReplyMessage);
     ASSERT_TRUE(WaitUntil([&] { return ticks.Seen.size() == count; })) << ticks.Seen.size();
     for (int k = 0; k < count; ++k) ASSERT_EQ(ticks.Seen[k], k);
     Echo(QVariant::fromValue(ToWire(TVariant(1))));  // anything stray has arrived by now
@@ -314,7 +310,7 @@ TEST_F(BusTest, ActivatedServerEndsAfterItsLastObjectGoes) {
 }
 
 class HandStartedServer : public BusTest {
-protected:
+  protected:
     void SetUp() override {
         BusTest::SetUp();
         auto owned = [&] { return client_.interface()->isServiceRegistered(kServer).value(); };

@@ -15,18 +15,17 @@ namespace {
 const QString kIface = QStringLiteral("TrelonSrv.ITestObject");
 
 class TTestObject : public TBusObject {
-public:
+  public:
     explicit TTestObject(const TBusObjectInit& init)
         : TBusObject(init, {kIface, QStringLiteral("TrelonSrv.ITestObjectEvents")}) {
         AddMethod(kIface, "Fire", [this](TBusCall& c) { Fire(c.Int(0)); });
-        AddMethod(kIface, "Hold", [this](TBusCall& c) {
-            held_.push_back({c.Delay(), c.Int(0)});
-        });
+        AddMethod(kIface, "Hold", [this](TBusCall& c) { held_.push_back({c.Delay(), c.Int(0)}); });
         AddMethod(kIface, "Unhold", [this](TBusCall&) {
             for (auto& [reply, tag] : held_) reply->Reply({tag});
             held_.clear();
         });
-        AddMethod(kIface, "Fail", [](TBusCall& c) { throw std::runtime_error(c.Str(0).toStdString()); });
+        AddMethod(kIface, "Fail",
+                  [](TBusCall& c) { throw std::runtime_error(c.Str(0).toStdString()); });
         AddProperty(
             kIface, "Label", [this] { return QVariant(label_); },
             [this](const QVariant& v) { label_ = v.toString(); });
@@ -40,7 +39,7 @@ public:
         for (std::thread& t : threads_) t.join();
     }
 
-private:
+  private:
     // Two threads take turns under one lock, so the numbers leave in increasing order.
     void Fire(int count) {
         auto state = std::make_shared<std::pair<std::mutex, int>>();

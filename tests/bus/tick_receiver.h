@@ -8,9 +8,9 @@ namespace trelon::test {
 
 class TTickReceiver : public QObject {
     Q_OBJECT
-public:
+  public:
     std::vector<int> Seen;
-public slots:
+  public slots:
     void Tick(int n) { Seen.push_back(n); }
 };
 

@@ -16,7 +16,7 @@ TEST(Codepage, Cp1251RoundTrip) {
 
 TEST(Codepage, Utf8Validity) {
     EXPECT_TRUE(IsValidUtf8("abc Привет"));
-    EXPECT_TRUE(IsValidUtf8("\xEF\xBF\xBD"));  // a real U+FFFD
+    EXPECT_TRUE(IsValidUtf8("\xEF\xBF\xBD"));   // a real U+FFFD
     EXPECT_FALSE(IsValidUtf8("\xCF\xF0\xE8"));  // cp1251 bytes
     EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong
     EXPECT_FALSE(IsValidUtf8("\xE2\x82"));      // cut short

@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class IniFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("ini_test_" + std::to_string(::getpid()) + "_" +
@@ -48,9 +48,9 @@ TEST_F(IniFile, NumbersAndBooleansTable) {
         long long Int;  // default 5
         bool Bool;      // default true
     } cases[] = {
-        {"0", 0, false},   {"1", 1, true},    {"-3", -3, true},   {"0x0", 0, false},
-        {"0XfF", 255, true}, {"abc", 5, true}, {"", 5, true},     {"12abc", 5, true},
-        {"99999999999999999999", 5, true},
+        {"0", 0, false},   {"1", 1, true},      {"-3", -3, true},
+        {"0x0", 0, false}, {"0XfF", 255, true}, {"abc", 5, true},
+        {"", 5, true},     {"12abc", 5, true},  {"99999999999999999999", 5, true},
     };
     for (const auto& c : cases) {
         TIniFile ini;

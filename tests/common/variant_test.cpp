@@ -82,7 +82,8 @@ TEST(Variant, ArraysWithBounds) {
     m.At(2, 1) = TVariant(5.0);
     EXPECT_EQ(m.Items()[4].ToDouble(), 5.0);  // last index varies fastest
     EXPECT_THROW(m[1], EVariantError);
-    EXPECT_THROW(TVariant::Array(vtInteger, std::vector<TVarBound>{{0, 1}, {0, 1}, {0, 1}}), EVariantError);
+    EXPECT_THROW(TVariant::Array(vtInteger, std::vector<TVarBound>{{0, 1}, {0, 1}, {0, 1}}),
+                 EVariantError);
 }
 
 TEST(Variant, OmittedParameter) {

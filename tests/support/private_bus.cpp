@@ -14,16 +14,18 @@ TPrivateBus::TPrivateBus(const QString& serviceDir) {
     QString conf = dir_.filePath("bus.conf");
     QFile f(conf);
     if (!f.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write bus config");
-    QString services =
-        serviceDir.isEmpty() ? QString() : QStringLiteral("<servicedir>%1</servicedir>").arg(serviceDir);
-    f.write(QStringLiteral(
-                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                "<busconfig><type>session</type><listen>unix:dir=%1</listen>%2"
-                "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
-                .arg(dir_.path(), services)
-                .toUtf8());
+    QString services = serviceDir.isEmpty()
+                           ? QString()
+                           : QStringLiteral("<servicedir>%1</servicedir>").arg(serviceDir);
+    f.write(
+        QStringLiteral(
+            "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+            " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+            "<busconfig><type>session</type><listen>unix:dir=%1</listen>%2"
+            "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+            "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
+            .arg(dir_.path(), services)
+            .toUtf8());
     f.close();
     daemon_.start(QStringLiteral("dbus-daemon"),
                   {QStringLiteral("--config-file=") + conf, QStringLiteral("--nofork"),
@@ -71,8 +73,14 @@ bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
     return true;
 }
 
-QString TestHostServiceDir() { return QStringLiteral(TRELON_TEST_HOST_SERVICES); }
-QString ServerServiceDir() { return QStringLiteral(TRELON_SERVER_SERVICES); }
-QString BinDir() { return QStringLiteral(TRELON_BIN_DIR); }
+QString TestHostServiceDir() {
+    return QStringLiteral(TRELON_TEST_HOST_SERVICES);
+}
+QString ServerServiceDir() {
+    return QStringLiteral(TRELON_SERVER_SERVICES);
+}
+QString BinDir() {
+    return QStringLiteral(TRELON_BIN_DIR);
+}
 
 }  // namespace trelon::test

@@ -12,7 +12,7 @@
 namespace trelon::test {
 
 class TPrivateBus {
-public:
+  public:
     // serviceDir: folder with *.service files the bus may activate ("" for none).
     explicit TPrivateBus(const QString& serviceDir);
     ~TPrivateBus();
@@ -24,7 +24,7 @@ public:
     // Process id of the name's owner, 0 when none.
     uint OwnerPid(const QString& busName);
 
-private:
+  private:
     QTemporaryDir dir_;
     QProcess daemon_;
     QString address_;

@@ -1,6 +1,6 @@
 // Test main for suites that need Qt's event loop (bus clients).
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -1,7 +1,7 @@
 #include "bus_call.h"
 
-#include "bus_codec.h"
 #include "bus/wire_value.h"
+#include "bus_codec.h"
 
 namespace trelon {
 
@@ -18,7 +18,9 @@ void TBusReply::Reply(const QVariantList& outs) {
     if (msg_.isReplyRequired()) bus_.send(msg_.createReply(EncodeBusArgs(outs, outSpecs_)));
 }
 
-void TBusReply::Fail(const QString& text) { Error(QLatin1String(kServerErrorName), text); }
+void TBusReply::Fail(const QString& text) {
+    Error(QLatin1String(kServerErrorName), text);
+}
 
 void TBusReply::Error(const QString& name, const QString& text) {
     if (!Claim()) return;

@@ -16,15 +16,15 @@ namespace trelon {
 inline constexpr const char* kServerErrorName = "TrelonSrv.Error";
 
 class TBusReply {
-public:
+  public:
     TBusReply(QDBusConnection bus, QDBusMessage msg, QList<TBusArgSpec> outSpecs);
     // Each answers the call once; later answers are ignored. Safe from any thread.
     void Reply(const QVariantList& outs = {});
-    void Fail(const QString& text);                             // TrelonSrv.Error
+    void Fail(const QString& text);  // TrelonSrv.Error
     void Error(const QString& name, const QString& text);
     bool Answered() const { return answered_; }
 
-private:
+  private:
     bool Claim();
     QDBusConnection bus_;
     QDBusMessage msg_;
@@ -33,9 +33,8 @@ private:
 };
 
 class TBusCall {
-public:
-    TBusCall(QDBusConnection bus, QDBusMessage msg, QVariantList args,
-             QList<TBusArgSpec> outSpecs);
+  public:
+    TBusCall(QDBusConnection bus, QDBusMessage msg, QVariantList args, QList<TBusArgSpec> outSpecs);
 
     const QDBusMessage& Message() const { return msg_; }
     QString Sender() const { return msg_.service(); }
@@ -56,7 +55,7 @@ public:
     bool Delayed() const { return delayed_; }
     bool Answered() const { return reply_->Answered(); }
 
-private:
+  private:
     QDBusMessage msg_;
     QVariantList args_;
     std::shared_ptr<TBusReply> reply_;
@@ -64,6 +63,8 @@ private:
 };
 
 // Wraps an automation value for a reply or an event argument.
-inline QVariant Wire(const TVariant& v) { return QVariant::fromValue(v); }
+inline QVariant Wire(const TVariant& v) {
+    return QVariant::fromValue(v);
+}
 
 }  // namespace trelon

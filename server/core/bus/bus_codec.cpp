@@ -12,18 +12,30 @@ namespace {
 QMetaType BasicType(const QString& sig) {
     if (sig.size() != 1) return QMetaType();
     switch (sig[0].toLatin1()) {
-        case 'y': return QMetaType::fromType<uchar>();
-        case 'b': return QMetaType::fromType<bool>();
-        case 'n': return QMetaType::fromType<short>();
-        case 'q': return QMetaType::fromType<ushort>();
-        case 'i': return QMetaType::fromType<int>();
-        case 'u': return QMetaType::fromType<uint>();
-        case 'x': return QMetaType::fromType<qlonglong>();
-        case 't': return QMetaType::fromType<qulonglong>();
-        case 'd': return QMetaType::fromType<double>();
-        case 's': return QMetaType::fromType<QString>();
-        case 'o': return QMetaType::fromType<QDBusObjectPath>();
-        default: return QMetaType();
+        case 'y':
+            return QMetaType::fromType<uchar>();
+        case 'b':
+            return QMetaType::fromType<bool>();
+        case 'n':
+            return QMetaType::fromType<short>();
+        case 'q':
+            return QMetaType::fromType<ushort>();
+        case 'i':
+            return QMetaType::fromType<int>();
+        case 'u':
+            return QMetaType::fromType<uint>();
+        case 'x':
+            return QMetaType::fromType<qlonglong>();
+        case 't':
+            return QMetaType::fromType<qulonglong>();
+        case 'd':
+            return QMetaType::fromType<double>();
+        case 's':
+            return QMetaType::fromType<QString>();
+        case 'o':
+            return QMetaType::fromType<QDBusObjectPath>();
+        default:
+            return QMetaType();
     }
 }
 
@@ -59,9 +71,8 @@ bool DecodeBusArgs(const QVariantList& in, const QList<TBusArgSpec>& specs, QVar
     for (int k = 0; k < specs.size(); ++k) {
         QVariant v;
         if (!DecodeBusArg(in[k], specs[k].Signature, v, error)) {
-            if (error) *error = QStringLiteral("argument %1 (%2): %3")
-                                    .arg(k)
-                                    .arg(specs[k].Name, *error);
+            if (error)
+                *error = QStringLiteral("argument %1 (%2): %3").arg(k).arg(specs[k].Name, *error);
             return false;
         }
         out.append(v);
@@ -72,7 +83,7 @@ bool DecodeBusArgs(const QVariantList& in, const QList<TBusArgSpec>& specs, QVar
 QVariant EncodeBusArg(const QVariant& value, const QString& signature) {
     if (signature == QLatin1String(kWireSignature)) {
         TVariant v = value.metaType() == QMetaType::fromType<TVariant>() ? value.value<TVariant>()
-                                                                          : TVariant();
+                                                                         : TVariant();
         return QVariant::fromValue(ToWire(v));
     }
     if (signature == QLatin1String("o")) {

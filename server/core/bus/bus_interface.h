@@ -42,13 +42,13 @@ struct TBusInterfaceSpec {
 
 // All interfaces of the files in the resource folder :/dbus, read once.
 class TBusInterfaces {
-public:
+  public:
     static const TBusInterfaces& Instance();
     // Parses one introspection document; false with a reason on malformed XML.
     bool Parse(const QString& xml, QString* error);
     const TBusInterfaceSpec* Find(const QString& name) const;
 
-private:
+  private:
     QMap<QString, std::shared_ptr<TBusInterfaceSpec>> interfaces_;
 };
 

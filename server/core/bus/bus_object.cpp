@@ -57,7 +57,9 @@ TBusObject::TBusObject(const TBusObjectInit& init, const QStringList& interfaceN
     events_ = std::make_shared<TBusEventSink>(init.Bus, owner_, path_, interfaces_);
 }
 
-TBusObject::~TBusObject() { events_->Detach(); }
+TBusObject::~TBusObject() {
+    events_->Detach();
+}
 
 QString TBusObject::IntrospectionXml() const {
     QString xml;
@@ -69,8 +71,7 @@ void TBusObject::AddMethod(const QString& iface, const QString& name, TMethod fn
     methods_[Key(iface, name)] = std::move(fn);
 }
 
-void TBusObject::AddProperty(const QString& iface, const QString& name, TGetter get,
-                             TSetter set) {
+void TBusObject::AddProperty(const QString& iface, const QString& name, TGetter get, TSetter set) {
     properties_[Key(iface, name)] = {std::move(get), std::move(set)};
 }
 

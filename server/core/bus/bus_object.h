@@ -28,7 +28,7 @@ struct TBusObjectInit {
 // (the object is going away) nothing more is sent. Events of one object leave in the
 // order in which Fire was called, whatever the thread.
 class TBusEventSink {
-public:
+  public:
     TBusEventSink(QDBusConnection bus, QString owner, QString path,
                   QList<const TBusInterfaceSpec*> interfaces);
     bool Fire(const QString& name, const QVariantList& args);
@@ -37,7 +37,7 @@ public:
     // The event lock: held while firing, so detaching under it waits for a fire in progress.
     std::recursive_mutex& Lock() { return lock_; }
 
-private:
+  private:
     QDBusConnection bus_;
     QString owner_, path_;
     QList<const TBusInterfaceSpec*> interfaces_;
@@ -46,7 +46,7 @@ private:
 };
 
 class TBusObject {
-public:
+  public:
     using TMethod = std::function<void(TBusCall&)>;
     using TGetter = std::function<QVariant()>;
     using TSetter = std::function<void(const QVariant&)>;
@@ -72,7 +72,7 @@ public:
     // Members of the interfaces that have no handler (a fault of the class).
     QStringList MissingHandlers() const;
 
-protected:
+  protected:
     TBusObject(const TBusObjectInit& init, const QStringList& interfaceNames);
 
     void AddMethod(const QString& iface, const QString& name, TMethod fn);
@@ -80,7 +80,7 @@ protected:
     const std::shared_ptr<TBusEventSink>& Events() const { return events_; }
     TBusServer* Server() const { return server_; }
 
-private:
+  private:
     static QString Key(const QString& iface, const QString& name) { return iface + '.' + name; }
 
     QString path_, owner_;

@@ -7,8 +7,8 @@
 #include <QDBusVariant>
 #include <QDebug>
 
-#include "bus_codec.h"
 #include "bus/wire_value.h"
+#include "bus_codec.h"
 
 namespace trelon {
 
@@ -24,7 +24,7 @@ const QString kInvalidArgs = QStringLiteral("org.freedesktop.DBus.Error.InvalidA
 
 // The class factory at /TrelonSrv: anyone may call it.
 class TFactoryObject : public TBusObject {
-public:
+  public:
     TFactoryObject(const TBusObjectInit& init, std::function<void(TBusCall&)> create)
         : TBusObject(init, {QStringLiteral("TrelonSrv.Factory")}) {
         const QString iface = QStringLiteral("TrelonSrv.Factory");
@@ -58,7 +58,9 @@ TBusServer::TBusServer(QDBusConnection bus, QObject* parent)
     });
 }
 
-TBusServer::~TBusServer() { ReleaseAll(); }
+TBusServer::~TBusServer() {
+    ReleaseAll();
+}
 
 QStringList TBusServer::KnownProgIds() {
     return {QStringLiteral("TrelonSrv.MBComMaster"), QStringLiteral("TrelonSrv.BBComMaster"),
@@ -74,8 +76,7 @@ bool TBusServer::Start(QString* error) {
         *error = QStringLiteral("no connection to the session bus: ") + bus_.lastError().message();
         return false;
     }
-    if (!bus_.registerVirtualObject(QLatin1String(kFactoryPath), this,
-                                    QDBusConnection::SubPath)) {
+    if (!bus_.registerVirtualObject(QLatin1String(kFactoryPath), this, QDBusConnection::SubPath)) {
         *error = QStringLiteral("cannot register the object ") + kFactoryPath;
         return false;
     }
@@ -108,7 +109,8 @@ QString TBusServer::introspect(const QString& path) const {
     // A class folder lists its objects.
     QString xml;
     for (const auto& [p, obj] : objects_)
-        if (p.startsWith(path + '/')) xml += QStringLiteral("<node name=\"%1\"/>").arg(p.section('/', -1));
+        if (p.startsWith(path + '/'))
+            xml += QStringLiteral("<node name=\"%1\"/>").arg(p.section('/', -1));
     return xml;
 }
 
@@ -191,7 +193,8 @@ void TBusServer::HandleProperties(TBusObject& obj, const QDBusMessage& msg) {
             return;
         }
         const bool isGet = member == QLatin1String("Get") && msg.signature() == QLatin1String("ss");
-        const bool isSet = member == QLatin1String("Set") && msg.signature() == QLatin1String("ssv");
+        const bool isSet =
+            member == QLatin1String("Set") && msg.signature() == QLatin1String("ssv");
         if (!isGet && !isSet) {
             fail(kInvalidArgs, QStringLiteral("bad call of %1.%2").arg(kPropertiesIface, member));
             return;
@@ -276,9 +279,8 @@ void TBusServer::WatchOwner(const QString& owner) {
     if (ownerWatcher_.watchedServices().contains(owner)) return;
     ownerWatcher_.addWatchedService(owner);
     // The owner may have gone before the watch was in place: ask once, without blocking.
-    auto* w = new QDBusPendingCallWatcher(bus_.interface()->asyncCall(
-                                              QStringLiteral("NameHasOwner"), owner),
-                                          this);
+    auto* w = new QDBusPendingCallWatcher(
+        bus_.interface()->asyncCall(QStringLiteral("NameHasOwner"), owner), this);
     connect(w, &QDBusPendingCallWatcher::finished, this, [this, w, owner] {
         QDBusPendingReply<bool> r = *w;
         if (r.isValid() && !r.value()) ReleaseOwner(owner);

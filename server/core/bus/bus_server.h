@@ -21,7 +21,7 @@ inline constexpr const char* kFactoryPath = "/TrelonSrv";
 
 class TBusServer : public QDBusVirtualObject {
     Q_OBJECT
-public:
+  public:
     using TFactoryFn = std::function<std::unique_ptr<TBusObject>(const TBusObjectInit&)>;
 
     explicit TBusServer(QDBusConnection bus, QObject* parent = nullptr);
@@ -44,11 +44,11 @@ public:
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
-signals:
+  signals:
     // The last object is gone (emitted after a short grace with none created meanwhile).
     void Idle();
 
-private:
+  private:
     void Dispatch(TBusObject& obj, const QDBusMessage& msg);
     void HandleProperties(TBusObject& obj, const QDBusMessage& msg);
     void CreateObject(TBusCall& call);
@@ -58,8 +58,8 @@ private:
 
     QDBusConnection bus_;
     std::unique_ptr<TBusObject> factory_;
-    QMap<QString, std::pair<QString, TFactoryFn>> classes_;  // progId -> (class, create)
-    QMap<QString, quint32> counters_;                       // class -> last number used
+    QMap<QString, std::pair<QString, TFactoryFn>> classes_;   // progId -> (class, create)
+    QMap<QString, quint32> counters_;                         // class -> last number used
     std::map<QString, std::unique_ptr<TBusObject>> objects_;  // by path
     QDBusServiceWatcher ownerWatcher_;
     QTimer idleTimer_;
