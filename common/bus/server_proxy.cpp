@@ -107,6 +107,11 @@ QVariantList TServerObject::Call(const QString& iface, const QString& member,
     return Checked(bus_.call(m, QDBus::Block));
 }
 
+bool TServerObject::ConnectEvent(const QString& iface, const QString& name, QObject* receiver,
+                                 const char* slot) {
+    return bus_.connect(QLatin1String(kServerName), path_, iface, name, receiver, slot);
+}
+
 QVariant TServerObject::Property(const QString& iface, const QString& name) {
     QVariantList r = Call(kPropertiesIface, QStringLiteral("Get"), {iface, name});
     return r.value(0).value<QDBusVariant>().variant();

@@ -47,6 +47,10 @@ class TServerObject : public QObject {
 
     // A call on the object; returns the reply's arguments or throws TBusError.
     QVariantList Call(const QString& iface, const QString& member, const QVariantList& args = {});
+    // Delivers the object's event to a slot of receiver on receiver's thread, in the order
+    // the server fired the events. Call after Create.
+    bool ConnectEvent(const QString& iface, const QString& name, QObject* receiver,
+                      const char* slot);
     // Properties of the object.
     QVariant Property(const QString& iface, const QString& name);
     void SetProperty(const QString& iface, const QString& name, const QVariant& value);

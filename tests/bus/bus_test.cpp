@@ -366,6 +366,10 @@ TEST_F(BusTest, ClientProxyCreatesReleasesAndNoticesServerLoss) {
 
     TServerObject obj(client_);
     obj.Create("TrelonSrv.TestObject");
+    test::TTickReceiver ticks;
+    ASSERT_TRUE(obj.ConnectEvent("TrelonSrv.ITestObjectEvents", "Tick", &ticks, SLOT(Tick(int))));
+    obj.Call(kTestIface, "Fire", {3});
+    ASSERT_TRUE(WaitUntil([&] { return ticks.Seen.size() == 3; }));
     bool lost = false;
     QObject::connect(&obj, &TServerObject::ServerLost, [&] { lost = true; });
     bus_->KillOwnerOf(kServer);
