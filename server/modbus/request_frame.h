@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "frame_buffer.h"
 #include "modbus_request.h"
 
 namespace trelon {
