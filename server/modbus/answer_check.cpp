@@ -55,7 +55,8 @@ MBResult DecodeDeviceName(TBytes pdu, TVariant& value) {
 }
 
 MBResult DecodeBits(const TModbusRequest& req, TBytes pdu, TVariant& value) {
-    if (!ByteCountIs(pdu, req.ItemSize)) return mbcNotEnoughData;
+    if (!ByteCountIs(pdu, req.ItemSize) || int64_t(req.Count) > 8 * int64_t(req.ItemSize))
+        return mbcNotEnoughData;
     auto bit = [&](int32_t i) { return ((pdu[3 + size_t(i) / 8] >> (i % 8)) & 1) != 0; };
     if (req.Count == 1) {
         value = TVariant(bit(0));

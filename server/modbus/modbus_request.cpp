@@ -12,13 +12,11 @@ namespace trelon {
 
 namespace {
 
-using TReader = TArrayReader;
-
 bool FitsByteCount(int64_t bytes) {
     return bytes >= 1 && bytes <= kMaxDataBytes;
 }
 
-int32_t ReadPeriod(const TReader& a, int32_t index) {
+int32_t ReadPeriod(const TArrayReader& a, int32_t index) {
     return int32_t(a.Int(index, 0, std::numeric_limits<int32_t>::max()));
 }
 
@@ -32,9 +30,9 @@ void ReadDataType(TModbusRequest& r, const TVariant& dataType) {
     for (const TVariant& code : dataType.Items()) r.DataType.push_back(uint8_t(code.ToInt64()));
 }
 
-void ReadNothing(const TReader&, TModbusRequest&) {}
+void ReadNothing(const TArrayReader&, TModbusRequest&) {}
 
-void ReadExchange(const TReader& a, TModbusRequest& r) {
+void ReadExchange(const TArrayReader& a, TModbusRequest& r) {
     r.DeviceAddress = a.Byte(2);
     r.Function = a.Byte(3);
     r.Period = ReadPeriod(a, 4);
@@ -48,7 +46,7 @@ void ReadExchange(const TReader& a, TModbusRequest& r) {
     r.Value = TVariant::Array(vtByte, std::move(bytes));
 }
 
-void ReadRegisterRead(const TReader& a, TModbusRequest& r) {
+void ReadRegisterRead(const TArrayReader& a, TModbusRequest& r) {
     r.Period = ReadPeriod(a, 2);
     r.StartAddress = a.Word(3);
     ReadDataType(r, a.At(4));
@@ -57,7 +55,7 @@ void ReadRegisterRead(const TReader& a, TModbusRequest& r) {
     Require(FitsByteCount(r.DataBytes()));
 }
 
-void ReadRegisterWrite(const TReader& a, TModbusRequest& r) {
+void ReadRegisterWrite(const TArrayReader& a, TModbusRequest& r) {
     r.Period = ReadPeriod(a, 2);
     r.StartAddress = a.Word(3);
     r.Value = a.At(4);
@@ -77,14 +75,14 @@ void SetBitSizes(TModbusRequest& r) {
     Require(FitsByteCount(r.DataBytes()));
 }
 
-void ReadBitRead(const TReader& a, TModbusRequest& r) {
+void ReadBitRead(const TArrayReader& a, TModbusRequest& r) {
     r.Period = ReadPeriod(a, 2);
     r.StartAddress = a.Word(3);
     r.Count = int32_t(a.Int(4, 1, kMaxDataBytes * 8));
     SetBitSizes(r);
 }
 
-void ReadBitWrite(const TReader& a, TModbusRequest& r) {
+void ReadBitWrite(const TArrayReader& a, TModbusRequest& r) {
     r.Period = ReadPeriod(a, 2);
     r.StartAddress = a.Word(3);
     r.Value = a.At(4);
@@ -93,18 +91,18 @@ void ReadBitWrite(const TReader& a, TModbusRequest& r) {
     r.Function = r.Count == 1 && r.OptimalUseFunction ? 5 : 15;
 }
 
-void ReadArchiveHead(const TReader& a, TModbusRequest& r) {
+void ReadArchiveHead(const TArrayReader& a, TModbusRequest& r) {
     r.ArchNum = a.Word(2);
     r.Count = int32_t(a.Int(3, 1, kMaxDataBytes));
     r.ArchCount = uint16_t(r.Count);
 }
 
-void ReadArchiveType(const TReader& a, int32_t index, TModbusRequest& r) {
+void ReadArchiveType(const TArrayReader& a, int32_t index, TModbusRequest& r) {
     ReadDataType(r, a.At(index));
     Require(FitsByteCount(r.DataBytes()));
 }
 
-void ReadTimeArch(const TReader& a, TModbusRequest& r) {
+void ReadTimeArch(const TArrayReader& a, TModbusRequest& r) {
     ReadArchiveHead(a, r);
     r.Year = a.LowByte(4);
     r.Month = a.LowByte(5);
@@ -115,7 +113,7 @@ void ReadTimeArch(const TReader& a, TModbusRequest& r) {
     ReadArchiveType(a, 10, r);
 }
 
-void ReadIndexArch(const TReader& a, TModbusRequest& r) {
+void ReadIndexArch(const TArrayReader& a, TModbusRequest& r) {
     ReadArchiveHead(a, r);
     r.ArchIndex = a.Word(4);
     ReadArchiveType(a, 5, r);
@@ -126,7 +124,7 @@ bool IsCalendarDate(double days) {
     return std::isfinite(days) && days > -693594 && days < 2958466;
 }
 
-void ReadTimeArchMatched(const TReader& a, TModbusRequest& r) {
+void ReadTimeArchMatched(const TArrayReader& a, TModbusRequest& r) {
     ReadArchiveHead(a, r);
     r.TimeStamp = a.Real(4);
     Require(IsCalendarDate(r.TimeStamp));
@@ -143,11 +141,11 @@ void ReadTimeArchMatched(const TReader& a, TModbusRequest& r) {
         int32_t(a.Int(7, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-void ReadStatus(const TReader& a, TModbusRequest& r) {
+void ReadStatus(const TArrayReader& a, TModbusRequest& r) {
     r.Period = ReadPeriod(a, 2);
 }
 
-void ReadDiagnostics(const TReader& a, TModbusRequest& r) {
+void ReadDiagnostics(const TArrayReader& a, TModbusRequest& r) {
     r.Period = ReadPeriod(a, 2);
     r.SubFunction = a.Word(3);
     r.SubData = a.Word(4);
@@ -155,7 +153,7 @@ void ReadDiagnostics(const TReader& a, TModbusRequest& r) {
 
 struct TKindInfo {
     uint8_t Function;
-    void (*Read)(const TReader&, TModbusRequest&);
+    void (*Read)(const TArrayReader&, TModbusRequest&);
 };
 
 // Indexed by request kind.
@@ -176,7 +174,7 @@ constexpr std::array<TKindInfo, 13> kKinds = {{
 }};
 
 void ReadArray(const TVariant& array, TModbusRequest& r) {
-    TReader a(array);
+    TArrayReader a(array);
     r.RequestKind = TRequestKind(a.Byte(0));
     r.QID = a.At(1).ToInt();
     size_t kind = size_t(r.RequestKind);
