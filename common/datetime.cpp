@@ -79,4 +79,14 @@ std::string FormatDateTime(double days) {
     return FormatDate(days) + " " + FormatTime(days);
 }
 
+double SecondsToDateTime(uint32_t seconds, bool fromUnixEpoch) {
+    constexpr uint32_t kSecondsPerDay = 86'400;
+    sys_days first = fromUnixEpoch ? sys_days(year{1970} / January / 1)
+                                   : sys_days(year{1} / January / 1) - std::chrono::days(1);
+    year_month_day ymd{first + std::chrono::days(seconds / kSecondsPerDay)};
+    int inDay = int(seconds % kSecondsPerDay);
+    return EncodeDateTime({int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())),
+                           inDay / 3600, inDay / 60 % 60, inDay % 60, 0});
+}
+
 }  // namespace trelon

@@ -25,4 +25,8 @@ std::string FormatDate(double days);      // dd.MM.yyyy
 std::string FormatTime(double days);      // HH:mm:ss
 std::string FormatDateTime(double days);  // dd.MM.yyyy HH:mm:ss
 
+// An unsigned count of seconds as a date-time. fromUnixEpoch: counted from 1970-01-01
+// 00:00:00; otherwise seconds div 86400 is a day number with day 1 = 0001-01-01.
+double SecondsToDateTime(uint32_t seconds, bool fromUnixEpoch);
+
 }  // namespace trelon
