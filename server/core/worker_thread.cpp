@@ -47,8 +47,11 @@ void TWorkerThread::Terminate() {
 
 void TWorkerThread::Stop() {
     Terminate();
+    // A worker ending its own loop must not wait for the joiner's mutex: the joiner waits
+    // for it.
+    if (loopThread_.load() == std::this_thread::get_id()) return;
     std::lock_guard lock(joinMutex_);
-    if (!thread_.joinable() || thread_.get_id() == std::this_thread::get_id()) return;
+    if (!thread_.joinable()) return;
     RequireNoLocksHeld("TWorkerThread::Stop");
     thread_.join();
 }
@@ -59,6 +62,7 @@ bool TWorkerThread::WaitForWork(std::chrono::steady_clock::time_point deadline) 
 }
 
 void TWorkerThread::Run() {
+    loopThread_.store(std::this_thread::get_id());
     SetSystemThreadName(name_);
     ApplyThreadPriority(priority_, name_);
     bool goOn = true;

@@ -79,7 +79,8 @@ class TWorkerThread {
     TEvent work_{TEventReset::Manual};
     std::atomic<bool> terminated_{false};
     std::thread thread_;
-    std::mutex joinMutex_;  // one joiner at a time
+    std::atomic<std::thread::id> loopThread_{};  // set by the loop's own thread
+    std::mutex joinMutex_;                       // one joiner at a time
 };
 
 }  // namespace trelon

@@ -142,13 +142,19 @@ void TLogKeeper::ProcessOne() {
     }
     recordInHand_ = true;
     writingErrorRecord_ = dynamic_cast<const TErrorRecord*>(record.get()) != nullptr;
-    if (ShouldWrite(*record)) AppendLine(filePath_, FormatLogLine(*record));
+    if (ShouldWrite(*record)) {
+        AppendLine(filePath_, FormatLogLine(*record));
+        failing_ = false;
+    }
     recordInHand_ = false;
     MarkDone();
 }
 
-void TLogKeeper::OnException(const std::string&) {
+void TLogKeeper::OnException(const std::string& message) {
     if (!recordInHand_) return;
+    // The reason goes to the operator's terminal once per run of failures.
+    if (!failing_) std::fprintf(stderr, "trelonsrv: log keeper: %s\n", message.c_str());
+    failing_ = true;
     // The failed record is dropped; the report goes in before it counts as done, so a
     // WaitWritten() after this one also waits for the report.
     if (!writingErrorRecord_) {

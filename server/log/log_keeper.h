@@ -82,6 +82,7 @@ class TLogKeeper final : public TWorkerThread {
     // Writer thread only.
     bool recordInHand_ = false;        // taken from the queue, not yet done
     bool writingErrorRecord_ = false;  // the record in hand is the keeper's own error report
+    bool failing_ = false;             // the last write failed
 };
 
 }  // namespace trelon

@@ -209,22 +209,33 @@ TEST(WorkerThreadTest, WaitForWorkReturnsOnNewWorkAndOnStop) {
     EXPECT_EQ(results, (std::vector<bool>{true, true}));
 }
 
-TEST(WorkerThreadTest, Lifecycle) {
+TEST(WorkerThreadTest, StartOnceAndStopAnyNumberOfTimes) {
     TQueueWorker neverStarted;
     neverStarted.Stop();  // nothing to join
     EXPECT_THROW(neverStarted.Start("late"), std::logic_error);
 
     TQueueWorker w;
-    // A worker may end its own loop; the owner's Stop() then joins.
+    w.Start("twice");
+    EXPECT_THROW(w.Start("again"), std::logic_error);
+    w.Stop();
+    w.Stop();
+}
+
+TEST(WorkerThreadTest, WorkerStoppingItselfWhileItsOwnerStopsIt) {
+    TQueueWorker w;
+    TEvent inside;
     w.OnItem = [&](int item) {
-        if (item == 9) w.Stop();
+        if (item != 9) return;
+        inside.Set();
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGuardMs);
+        while (!w.Terminated() && std::chrono::steady_clock::now() < deadline)
+            w.WaitForWork(deadline);
+        w.Stop();  // the owner is joining this thread now: this must not wait for it
     };
     w.Start("self");
-    EXPECT_THROW(w.Start("again"), std::logic_error);
     w.Add(9);
+    ASSERT_TRUE(inside.Wait(kGuardMs));
     w.Add(10);
-    ASSERT_TRUE(w.WaitFor([&] { return !w.Processed.empty(); }));
-    w.Stop();
     w.Stop();
     w.Locked([&] { EXPECT_EQ(w.Processed, std::vector<int>{9}); });
 }
