@@ -94,6 +94,7 @@ void TLogKeeper::QueueText(std::string text, bool debug) {
 }
 
 void TLogKeeper::Queue(std::unique_ptr<TBaseLogTask> record) {
+    if (!record) return;
     {
         std::lock_guard lock(queueMutex_);
         queue_.push_back(std::move(record));
