@@ -79,14 +79,22 @@ std::string FormatDateTime(double days) {
     return FormatDate(days) + " " + FormatTime(days);
 }
 
+double MillisecondsToTime(int64_t ms) {
+    return double(ms) / double(kMsPerDay);
+}
+
+int64_t TimeToMilliseconds(double days) {
+    return std::llround(days * double(kMsPerDay));
+}
+
 double SecondsToDateTime(uint32_t seconds, bool fromUnixEpoch) {
-    constexpr uint32_t kSecondsPerDay = 86'400;
-    sys_days first = fromUnixEpoch ? sys_days(year{1970} / January / 1)
-                                   : sys_days(year{1} / January / 1) - std::chrono::days(1);
-    year_month_day ymd{first + std::chrono::days(seconds / kSecondsPerDay)};
-    int inDay = int(seconds % kSecondsPerDay);
+    constexpr sys_days kUnixEpoch = sys_days(year{1970} / January / 1);
+    constexpr sys_days kDayOne = sys_days(year{1} / January / 1);
+    sys_days base = fromUnixEpoch ? kUnixEpoch : kDayOne - std::chrono::days(1);
+    year_month_day ymd{base + std::chrono::days(seconds / 86'400)};
+    uint32_t s = seconds % 86'400;
     return EncodeDateTime({int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())),
-                           inDay / 3600, inDay / 60 % 60, inDay % 60, 0});
+                           int(s / 3600), int(s / 60 % 60), int(s % 60), 0});
 }
 
 }  // namespace trelon

@@ -25,8 +25,14 @@ std::string FormatDate(double days);      // dd.MM.yyyy
 std::string FormatTime(double days);      // HH:mm:ss
 std::string FormatDateTime(double days);  // dd.MM.yyyy HH:mm:ss
 
-// An unsigned count of seconds as a date-time. fromUnixEpoch: counted from 1970-01-01
-// 00:00:00; otherwise seconds div 86400 is a day number with day 1 = 0001-01-01.
+// A span of milliseconds as a date-time value (a fraction of days), and back, rounded to
+// the nearest millisecond.
+double MillisecondsToTime(int64_t ms);
+int64_t TimeToMilliseconds(double days);
+
+// An unsigned count of seconds as a date-time value. fromUnixEpoch: seconds since
+// 1970-01-01 00:00:00. Otherwise whole days count from the start of the calendar, day 1 being
+// 0001-01-01 (day 0 is the day before it).
 double SecondsToDateTime(uint32_t seconds, bool fromUnixEpoch);
 
 }  // namespace trelon
