@@ -7,9 +7,12 @@ namespace trelon {
 
 std::string MasterDisplayName(int kind) {
     switch (kind) {
-        case 0: return "Modbus";
-        case 1: return "Bitbus";
-        default: return "?";
+        case 0:
+            return "Modbus";
+        case 1:
+            return "Bitbus";
+        default:
+            return "?";
     }
 }
 
@@ -18,7 +21,9 @@ TBaseMaster::TBaseMaster(uint8_t kind)
       id_(NewObjectID()),
       kind_(kind) {}
 
-TBaseMaster::~TBaseMaster() { Stop(); }
+TBaseMaster::~TBaseMaster() {
+    Stop();
+}
 
 void TBaseMaster::Launch() {
     Start("master " + std::to_string(id_));
@@ -102,8 +107,7 @@ void TBaseMaster::AddInFlight(TMasterTaskPtr task) {
     inFlight_.push_back(std::move(task));
 }
 
-TMasterTaskPtr TBaseMaster::TakeInFlight(
-    const std::function<bool(const TBaseMasterTask&)>& pick) {
+TMasterTaskPtr TBaseMaster::TakeInFlight(const std::function<bool(const TBaseMasterTask&)>& pick) {
     std::lock_guard lock(lock_);
     for (auto it = inFlight_.begin(); it != inFlight_.end(); ++it)
         if (pick(**it)) {

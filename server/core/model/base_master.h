@@ -23,7 +23,7 @@ using TExchangeHandler = std::function<void(const TVariant& result)>;
 std::string MasterDisplayName(int kind);
 
 class TBaseMaster : public TWorkerThread {
-public:
+  public:
     ~TBaseMaster() override;
 
     int32_t ID() const { return id_; }
@@ -53,7 +53,7 @@ public:
     // holding no ordered lock.
     void Shutdown();
 
-protected:
+  protected:
     explicit TBaseMaster(uint8_t kind);
 
     // Handles the first pending task: removes it when it acts on it, or leaves it first and
@@ -74,7 +74,7 @@ protected:
     TOrderedMutex& Lock() { return lock_; }
     bool Closing();
 
-private:
+  private:
     bool HasWork() override;
     void ProcessOne() override;
     void OnException(const std::string& message) override;

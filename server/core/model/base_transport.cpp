@@ -20,13 +20,13 @@ TBaseTransport::~TBaseTransport() {
 void TBaseTransport::Launch() {
     Start("transport " + std::to_string(id_));
     launched_ = true;
-    LogMessage("Создание транспорта " + TransportDisplayName(kind_) + " (ID = " +
-               std::to_string(id_) + ")");
+    LogMessage("Создание транспорта " + TransportDisplayName(kind_) +
+               " (ID = " + std::to_string(id_) + ")");
 }
 
 void TBaseTransport::Shutdown() {
-    LogMessage("Удаление транспорта " + TransportDisplayName(kind_) + " (ID = " +
-               std::to_string(id_) + ")");
+    LogMessage("Удаление транспорта " + TransportDisplayName(kind_) +
+               " (ID = " + std::to_string(id_) + ")");
     {
         std::lock_guard lock(tasksLock_);
         closing_ = true;
@@ -45,7 +45,9 @@ void TBaseTransport::Shutdown() {
     Disconnect();
 }
 
-TTransportTaskPtr TBaseTransport::NewTask() { return std::make_unique<TBaseTransportTask>(); }
+TTransportTaskPtr TBaseTransport::NewTask() {
+    return std::make_unique<TBaseTransportTask>();
+}
 
 bool TBaseTransport::AddTask(TTransportTaskPtr& task) {
     {

@@ -16,7 +16,7 @@
 namespace trelon {
 
 class TBaseTransport : public TWorkerThread {
-public:
+  public:
     ~TBaseTransport() override;
 
     int32_t ID() const { return id_; }
@@ -34,6 +34,8 @@ public:
     virtual bool SameProps(const TVariant& props) const = 0;
 
     bool HasTasks();
+    // Set once the transport is being shut down; it takes no more tasks then.
+    bool Closing();
     void CancelMasterTasks(int32_t masterID);
     void CancelMasterTask(int32_t masterID, int32_t qid);
     // "Ошибка в транспорте <ID>: <text>".
@@ -50,7 +52,7 @@ public:
     // and closes the link. Call once, holding no ordered lock.
     void Shutdown();
 
-protected:
+  protected:
     TBaseTransport(uint8_t kind);
 
     // One exchange; true when it succeeded (an answer came, or the request was sent when
@@ -65,12 +67,11 @@ protected:
 
     // Guards the queue, the closing flag and the settings of the concrete class.
     TOrderedMutex& TasksLock() { return tasksLock_; }
-    bool Closing();
 
     std::array<uint8_t, kTaskDataCapacity> RxData{};
     int32_t RxLen = 0;
 
-private:
+  private:
     bool HasWork() override;
     void ProcessOne() override;
     void OnException(const std::string& message) override;

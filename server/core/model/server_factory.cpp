@@ -40,7 +40,9 @@ TServerFactoryScope::~TServerFactoryScope() {
 
 TServerFactory::TServerFactory() : TWorkerThread(TThreadPriority::Normal, TStopMode::Drain) {}
 
-TServerFactory::~TServerFactory() { Stop(); }
+TServerFactory::~TServerFactory() {
+    Stop();
+}
 
 void TServerFactory::RegisterTransportKind(int kind, TTransportCreator create) {
     std::lock_guard lock(transportsLock_);
@@ -126,11 +128,12 @@ void TServerFactory::UnregisterAnyTransport(ITransportStateListener* object) {
 
 bool TServerFactory::IsAnyTransportRegistered(ITransportStateListener* object) {
     std::lock_guard lock(anyTransportsMutex_);
-    return std::find(anyTransports_.begin(), anyTransports_.end(), object) !=
-           anyTransports_.end();
+    return std::find(anyTransports_.begin(), anyTransports_.end(), object) != anyTransports_.end();
 }
 
-void TServerFactory::NotifyTransportStateNow(int32_t id, int32_t state) { DoTransportState(id, state); }
+void TServerFactory::NotifyTransportStateNow(int32_t id, int32_t state) {
+    DoTransportState(id, state);
+}
 
 void TServerFactory::Queue(TFactoryTask task) {
     {
@@ -153,7 +156,9 @@ void TServerFactory::ReleaseTransport(int32_t id) {
     Queue({ftReleaseTransport, {}, 0, nullptr, id, 0});
 }
 
-void TServerFactory::FreeMaster(int32_t id) { Queue({ftFreeMaster, {}, 0, nullptr, id, 0}); }
+void TServerFactory::FreeMaster(int32_t id) {
+    Queue({ftFreeMaster, {}, 0, nullptr, id, 0});
+}
 
 void TServerFactory::NotifyTransportState(int32_t id, int32_t state) {
     Queue({ftTransportState, {}, 0, nullptr, id, state});
@@ -197,10 +202,18 @@ void TServerFactory::ProcessOne() {
         }
     } idleOnExit{this};
     switch (task.TaskKind) {
-        case ftConnectTransport: DoConnect(task); break;
-        case ftReleaseTransport: DoReleaseTransport(task.TargetID); break;
-        case ftFreeMaster: DoFreeMaster(task.TargetID); break;
-        case ftTransportState: DoTransportState(task.TargetID, task.State); break;
+        case ftConnectTransport:
+            DoConnect(task);
+            break;
+        case ftReleaseTransport:
+            DoReleaseTransport(task.TargetID);
+            break;
+        case ftFreeMaster:
+            DoFreeMaster(task.TargetID);
+            break;
+        case ftTransportState:
+            DoTransportState(task.TargetID, task.State);
+            break;
     }
 }
 

@@ -17,7 +17,7 @@ namespace trelon {
 
 // A generic transport object that follows its transport's link state.
 class ITransportStateListener {
-public:
+  public:
     virtual ~ITransportStateListener() = default;
     virtual int32_t ListenedTransportID() const = 0;
     virtual void SetListenedTransportID(int32_t id) = 0;
@@ -42,7 +42,7 @@ struct TFactoryTask {
 };
 
 class TServerFactory : public TWorkerThread {
-public:
+  public:
     using TTransportCreator = std::function<std::shared_ptr<TBaseTransport>()>;
     using TMasterCreator = std::function<std::shared_ptr<TBaseMaster>()>;
 
@@ -87,7 +87,7 @@ public:
     // performs what is queued). Call once, holding no ordered lock.
     void Shutdown();
 
-private:
+  private:
     bool HasWork() override;
     void ProcessOne() override;
     void OnException(const std::string& message) override;
@@ -118,14 +118,14 @@ private:
 TServerFactory& ServerFactory();
 
 class TServerFactoryScope {
-public:
+  public:
     TServerFactoryScope();
     ~TServerFactoryScope();
     TServerFactoryScope(const TServerFactoryScope&) = delete;
     TServerFactoryScope& operator=(const TServerFactoryScope&) = delete;
     TServerFactory& Factory() { return *factory_; }
 
-private:
+  private:
     std::unique_ptr<TServerFactory> factory_;
 };
 
