@@ -18,11 +18,16 @@ TBaseTransport::~TBaseTransport() {
 }
 
 void TBaseTransport::Launch() {
-    Start("transport " + std::to_string(id_));
-    launched_ = true;
+    Announce();
+    StartThread();
+}
+
+void TBaseTransport::Announce() {
     LogMessage("Создание транспорта " + TransportDisplayName(kind_) +
                " (ID = " + std::to_string(id_) + ")");
 }
+
+void TBaseTransport::StartThread() { Start("transport " + std::to_string(id_)); }
 
 void TBaseTransport::Shutdown() {
     LogMessage("Удаление транспорта " + TransportDisplayName(kind_) +

@@ -46,8 +46,11 @@ class TBaseTransport : public TWorkerThread {
     void DropUsage() { --usage_; }
     bool InUse() const { return usage_ > 0; }
 
-    // Starts the thread (after construction) and logs the creation.
+    // Logs the creation, then starts the thread (after construction). The factory starts
+    // the thread only once the link is open, so a failed Connect leaves no thread to join.
     void Launch();
+    void Announce();
+    void StartThread();
     // Logs the removal, ends the thread, gives queued tasks back to their masters as dropped
     // and closes the link. Call once, holding no ordered lock.
     void Shutdown();
@@ -86,7 +89,6 @@ class TBaseTransport : public TWorkerThread {
     bool closing_ = false;
     int usage_ = 1;
     TEvent* abortHandle_ = nullptr;
-    bool launched_ = false;
 };
 
 }  // namespace trelon

@@ -79,14 +79,15 @@ int32_t TServerFactory::GetTransport(const TVariant& props) {
             }
         std::shared_ptr<TBaseTransport> t = NewTransport(KindOf(props));
         t->SetProps(props);
-        t->Launch();
+        t->Announce();
         if (t->Connect(nullptr)) {
+            t->StartThread();
             transports_.push_back(t);
             return t->ID();
         }
         failed = std::move(t);
     }
-    failed->Shutdown();  // its thread is joined with no lock held
+    failed->Shutdown();  // it has no thread yet: nothing to join
     return kNoID;
 }
 
@@ -237,9 +238,10 @@ void TServerFactory::DoConnect(TFactoryTask& task) {
             t->SetProps(task.Props);
             if (IsAnyTransportRegistered(task.Requester))
                 task.Requester->SetListenedTransportID(t->ID());
-            t->Launch();
+            t->Announce();
             abort_.Reset();
             if (t->Connect(&abort_)) {
+                t->StartThread();
                 transports_.push_back(t);
                 id = t->ID();
             } else {
