@@ -1,5 +1,6 @@
 #include "server_main.h"
 
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QCommandLineParser>
@@ -9,6 +10,11 @@
 #include <cstdio>
 
 #include "bus_server.h"
+#include "core/model/server_factory.h"
+#include "core/thread_launcher.h"
+#include "core/thread_priority.h"
+#include "line_format.h"
+#include "log/logging.h"
 
 namespace trelon {
 
@@ -40,7 +46,13 @@ void QuitOnSignals(QCoreApplication& app) {
 
 }  // namespace
 
-int RunServer(int argc, char** argv, const std::function<void(TBusServer&)>& registerClasses) {
+// "HighPriority": the whole process above normal, where the system allows it.
+void RaiseProcessPriority() {
+    if (::setpriority(PRIO_PROCESS, 0, -5) != 0)
+        LogDebug("HighPriority: the system refused a raised priority");
+}
+
+int RunServer(int argc, char** argv, const TRegistration& registerAll) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("TrelonSrv"));
     QCommandLineParser options;
@@ -59,19 +71,32 @@ int RunServer(int argc, char** argv, const std::function<void(TBusServer&)>& reg
     options.process(app);
 
     QuitOnSignals(app);
-    TBusServer server(QDBusConnection::sessionBus());
-    registerClasses(server);
-    QString error;
-    if (!server.Start(&error)) {
-        std::fprintf(stderr, "trelonsrv: %s\n", qUtf8Printable(error));
-        // A second server leaves the first one in peace and ends quietly.
-        return server.Bus().isConnected() ? 0 : 1;
+    const TServerSettings settings = ReadServerSettings(SettingsPath(
+        options.value(config).toStdString(), QCoreApplication::applicationDirPath().toStdString()));
+    EnsureThreadLauncher();  // workers keep normal scheduling when main becomes idle-ish
+    if (settings.HighPriority) RaiseProcessPriority();
+    TLogKeeperScope log({settings.Path, options.value(logDir).toStdString(), {}});
+    SetTenBitsForAll(settings.TenBitsForAll);
+    auto factory = std::make_unique<TServerFactoryScope>();
+    int status = 0;
+    {
+        TBusServer server(QDBusConnection::sessionBus());
+        registerAll(server, factory->Factory(), settings);
+        QString error;
+        if (!server.Start(&error)) {
+            std::fprintf(stderr, "trelonsrv: %s\n", qUtf8Printable(error));
+            // A second server leaves the first one in peace and ends quietly.
+            status = server.Bus().isConnected() ? 0 : 1;
+        } else {
+            if (options.isSet(activated))
+                QObject::connect(&server, &TBusServer::Idle, &app, &QCoreApplication::quit);
+            ApplyThreadPriority(TThreadPriority::Idle, "main");
+            std::fprintf(stderr, "trelonsrv: serving %s on the session bus\n", kServiceName);
+            status = app.exec();
+            server.ReleaseAll();
+        }
     }
-    if (options.isSet(activated))
-        QObject::connect(&server, &TBusServer::Idle, &app, &QCoreApplication::quit);
-    std::fprintf(stderr, "trelonsrv: serving %s on the session bus\n", kServiceName);
-    int status = app.exec();
-    server.ReleaseAll();
+    factory.reset();  // masters, then transports, then the factory's own thread
     return status;
 }
 

@@ -64,9 +64,12 @@ class TTestObject : public TBusObject {
 }  // namespace trelon
 
 int main(int argc, char** argv) {
-    return trelon::RunServer(argc, argv, [](trelon::TBusServer& server) {
-        server.RegisterClass(QStringLiteral("TestObject"), [](const trelon::TBusObjectInit& init) {
-            return std::make_unique<trelon::TTestObject>(init);
+    return trelon::RunServer(
+        argc, argv,
+        [](trelon::TBusServer& server, trelon::TServerFactory&, const trelon::TServerSettings&) {
+            server.RegisterClass(QStringLiteral("TestObject"),
+                                 [](const trelon::TBusObjectInit& init) {
+                                     return std::make_unique<trelon::TTestObject>(init);
+                                 });
         });
-    });
 }

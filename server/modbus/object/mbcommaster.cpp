@@ -12,7 +12,9 @@ const QString kIface = QStringLiteral("TrelonSrv.IMBComMaster");
 const QString kEvents = QStringLiteral("TrelonSrv.IMBComMasterEvents");
 constexpr int kNoTransport = 18;  // result of a request that no transport can carry
 
-TVariant Byte(int v) { return TVariant::OfInt(vtByte, v); }
+TVariant Byte(int v) {
+    return TVariant::OfInt(vtByte, v);
+}
 
 // Function numbers by request kind, for results made without an exchange.
 int FunctionOf(int kind, int exchangeFunction) {
@@ -30,8 +32,8 @@ struct TMBComMaster::TConnection {
     void OnResult(const TVariant& r) {
         std::lock_guard lock(Sink->Lock());
         if (!Live) return;
-        Sink->Fire(QStringLiteral("OnExchange"), {r[1].ToInt(), r[2].ToInt(), r[3].ToInt(),
-                                                 Wire(r[4]), r[5].ToInt()});
+        Sink->Fire(QStringLiteral("OnExchange"),
+                   {r[1].ToInt(), r[2].ToInt(), r[3].ToInt(), Wire(r[4]), r[5].ToInt()});
     }
     void End() {
         std::lock_guard lock(Sink->Lock());
@@ -49,22 +51,33 @@ TVariant ToRequestValue(const TVariant& v) {
 
 int TMBComMaster::SpeedCode(int comSpeed) {
     switch (comSpeed) {
-        case 1200: return 0;
-        case 2400: return 1;
-        case 4800: return 2;
-        case 9600: return 3;
-        case 38400: return 5;
-        case 57600: return 6;
-        case 115200: return 7;
-        default: return 4;
+        case 1200:
+            return 0;
+        case 2400:
+            return 1;
+        case 4800:
+            return 2;
+        case 9600:
+            return 3;
+        case 38400:
+            return 5;
+        case 57600:
+            return 6;
+        case 115200:
+            return 7;
+        default:
+            return 4;
     }
 }
 
 int TMBComMaster::MasterParity(int parity) {
     switch (parity) {
-        case mbcEven: return 2;
-        case mbcOdd: return 1;
-        default: return 0;
+        case mbcEven:
+            return 2;
+        case mbcOdd:
+            return 1;
+        default:
+            return 0;
     }
 }
 
@@ -90,7 +103,8 @@ TMBComMaster::~TMBComMaster() {
 }
 
 void TMBComMaster::AddProperties() {
-    auto intProp = [this](const char* name, int TMBComMaster::*field, void (TMBComMaster::*after)()) {
+    auto intProp = [this](const char* name, int TMBComMaster::*field,
+                          void (TMBComMaster::*after)()) {
         AddProperty(
             kIface, name,
             [this, field] {
@@ -166,8 +180,9 @@ void TMBComMaster::AddRequests() {
                  ToRequestValue(c.Value(6))},
                 c.Int(1), c.Int(2));
     });
-    AddMethod(kIface, "GetDeviceName",
-              [=, this](TBusCall& c) { Request(c, {Byte(1), i(c.Int(0))}, addr(), 17); });
+    AddMethod(kIface, "GetDeviceName", [=, this](TBusCall& c) {
+        Request(c, {Byte(1), i(c.Int(0))}, addr(), 17);
+    });
     auto regs = [=, this](int kind) {
         return [=, this](TBusCall& c) {
             Request(c,
@@ -180,7 +195,8 @@ void TMBComMaster::AddRequests() {
     AddMethod(kIface, "ReadInputRegs", regs(4));
     auto write = [=, this](int kind) {
         return [=, this](TBusCall& c) {
-            Request(c, {Byte(kind), i(c.Int(0)), i(c.Int(1)), i(c.Int(2)), ToRequestValue(c.Value(3))},
+            Request(c,
+                    {Byte(kind), i(c.Int(0)), i(c.Int(1)), i(c.Int(2)), ToRequestValue(c.Value(3))},
                     addr(), FunctionOf(kind, 0));
         };
     };
@@ -232,9 +248,8 @@ void TMBComMaster::Request(TBusCall& call, std::vector<TVariant> request, int ad
         lock.unlock();
         // Not connected: the request cannot be carried; the client learns it at once.
         call.Reply();
-        Events()->Fire(QStringLiteral("OnExchange"),
-                       {request[1].ToInt(), address, function, Wire(TVariant::Null()),
-                        kNoTransport});
+        Events()->Fire(QStringLiteral("OnExchange"), {request[1].ToInt(), address, function,
+                                                      Wire(TVariant::Null()), kNoTransport});
         return;
     }
     std::shared_ptr<TBaseMaster> m = ServerFactory().FindMaster(masterID_);
@@ -246,20 +261,19 @@ TVariant TMBComMaster::TransportProps() const {
     const bool rs485 = linkType_ == 1;
     std::vector<TVariant> p{Byte(rs485 ? 1 : 0), TVariant(comPort_), Byte(SpeedCode(comSpeed_))};
     if (rs485) {
-        p.insert(p.end(), {TVariant(answerDelay_), TVariant(interByte_), TVariant(retries_),
-                           TVariant(0)});
+        p.insert(p.end(),
+                 {TVariant(answerDelay_), TVariant(interByte_), TVariant(retries_), TVariant(0)});
     } else {
-        p.insert(p.end(), {Byte(0), TVariant(answerDelay_), TVariant(interByte_),
-                           TVariant(retries_)});
+        p.insert(p.end(),
+                 {Byte(0), TVariant(answerDelay_), TVariant(interByte_), TVariant(retries_)});
     }
     return TVariant::Array(vtVariant, std::move(p));
 }
 
 TVariant TMBComMaster::MasterProps() const {
-    return TVariant::Array(vtVariant,
-                           {Byte(0), Byte(deviceAddres_), Byte(mode_ == 1 ? 1 : 0),
-                            Byte(MasterParity(parity_)), TVariant(retries_),
-                            TVariant(adjustToWord_), TVariant(optimalUseFunction_)});
+    return TVariant::Array(vtVariant, {Byte(0), Byte(deviceAddres_), Byte(mode_ == 1 ? 1 : 0),
+                                       Byte(MasterParity(parity_)), TVariant(retries_),
+                                       TVariant(adjustToWord_), TVariant(optimalUseFunction_)});
 }
 
 void TMBComMaster::SendMasterProps() {

@@ -12,7 +12,7 @@
 namespace trelon {
 
 class TMBComMaster : public TBusObject {
-public:
+  public:
     explicit TMBComMaster(const TBusObjectInit& init);
     ~TMBComMaster() override;
 
@@ -20,7 +20,7 @@ public:
     static int SpeedCode(int comSpeed);
     static int MasterParity(int parity);
 
-private:
+  private:
     struct TConnection;  // what one connection shares with its result handler
 
     void AddProperties();
