@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "controls.h"
 #include "main_form.h"
@@ -29,10 +30,13 @@ QString Timestamp(const QDateTime& t) {
 TLogFrm::TLogFrm(QWidget* parent) : TBaseFrame(parent) {
     grid_ = Named(new QTableWidget(0, 2, this), "SgLog", QStringLiteral("Лог"));
     grid_->setHorizontalHeaderLabels({QStringLiteral("Дата Время"), QStringLiteral("Событие")});
-    grid_->setColumnWidth(0, 128);
+    // At least 128 pixels, and wide enough for a date and time of this locale.
+    QString widest = Timestamp(QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)));
+    grid_->setColumnWidth(0, std::max(128, grid_->fontMetrics().horizontalAdvance(widest) + 16));
     grid_->setColumnWidth(1, 300);
     grid_->horizontalHeader()->setStretchLastSection(true);
     grid_->verticalHeader()->setVisible(false);
+    grid_->setWordWrap(false);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -120,7 +121,7 @@ void TMainForm::BuildControls() {
     layout->addLayout(bottom);
     setCentralWidget(central);
 
-    statusBar()->setObjectName(QStringLiteral("SB"));
+    NameControl(statusBar(), "SB", QStringLiteral("Строка состояния"));
     statusBar()->setSizeGripEnabled(false);
     sbPanel_ = Named(new QLabel(statusBar()), "SBPanel0", QStringLiteral("Состояние"));
     sbPanel_->setMinimumWidth(50);
@@ -131,25 +132,27 @@ void TMainForm::BuildControls() {
 }
 
 void TMainForm::BuildMenus() {
+    menuBar()->setObjectName(QStringLiteral("MainMenu"));
+    menuBar()->setAccessibleName(QStringLiteral("Главное меню"));
     auto addItem = [this](QMenu* menu, const char* name, const QString& text, auto slot) {
         QAction* a = menu->addAction(text);
         a->setObjectName(QString::fromLatin1(name));
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    QMenu* main = menuBar()->addMenu(QStringLiteral("Главная"));
-    main->setObjectName(QStringLiteral("mnuMain"));
+    auto addMenu = [this](const char* name, const QString& title) {
+        return Named(menuBar()->addMenu(title), name, title);
+    };
+    QMenu* main = addMenu("mnuMain", QStringLiteral("Главная"));
     addItem(main, "miSaveSettings", QStringLiteral("Сохранить настройки"),
             [this] { SaveAllSettings(); });
     actLoadSettings_ = addItem(main, "miLoadSettings", QStringLiteral("Загрузить настройки"),
                                [this] { LoadAllSettings(); });
     main->addSeparator();
     addItem(main, "miExit", QStringLiteral("Выход"), [this] { close(); });
-    QMenu* settings = menuBar()->addMenu(QStringLiteral("Настройки"));
-    settings->setObjectName(QStringLiteral("mnuSettings"));
+    QMenu* settings = addMenu("mnuSettings", QStringLiteral("Настройки"));
     addItem(settings, "miParams", QStringLiteral("Параметры"), [this] { ShowParameters(); });
-    QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
+    QMenu* help = addMenu("mnuHelp", QStringLiteral("?"));
     addItem(help, "miAbout", QStringLiteral("О программе"), [this] { ShowAbout(); });
 }
 
