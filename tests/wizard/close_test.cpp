@@ -42,6 +42,14 @@ TEST(WaitTracker, RunsActionsOnlyFromTheEventLoopOutsideEveryWait) {
     tracker.Leave();
     EXPECT_EQ(done, QStringList{"idle"});  // the waiting code goes on first
     EXPECT_TRUE(ProcessUntil([&] { return done.size() == 2; }));
+
+    // Requested outside any wait, but a wait began before the event loop ran it.
+    tracker.RunWhenIdle([&] { done << "late"; });
+    tracker.Enter();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(done.size(), 2);
+    tracker.Leave();
+    EXPECT_TRUE(ProcessUntil([&] { return done.size() == 3; }));
 }
 
 TEST(Close, WaitsForTheOutermostWaitAndSavesOnce) {

@@ -110,13 +110,16 @@ TEST(Settings, NavigationStateSetDuringLoadIsIgnored) {
     // The link setup page tries to enable Next while loading, then reports not ready;
     // another page fails with its settings.
     QStringList journal;
+    bool nextDuringLoad = true, prevDuringLoad = true;
     TPageTable table = ProbeTable(journal);
-    table[TPageId::SysFrm] = [&journal] {
+    table[TPageId::SysFrm] = [&] {
         auto* page = new TProbePage(QStringLiteral("SysFrm"), journal, false);
         page->Ready = false;
-        page->OnLoad = [] {
+        page->OnLoad = [&] {
             MainForm()->SetNextEnabled(true);
             MainForm()->SetPrevEnabled(true);
+            nextDuringLoad = MainForm()->NextEnabled();
+            prevDuringLoad = MainForm()->PrevEnabled();
         };
         return page;
     };
@@ -128,6 +131,8 @@ TEST(Settings, NavigationStateSetDuringLoadIsIgnored) {
     QTemporaryDir dir;
     TMainForm form(table, {dir.filePath(QStringLiteral("ZRT.ini")), dir.path()});
 
+    EXPECT_FALSE(nextDuringLoad);
+    EXPECT_FALSE(prevDuringLoad);
     EXPECT_TRUE(form.IsInitialized());
     EXPECT_FALSE(form.NextEnabled());
     EXPECT_FALSE(form.PrevEnabled());
