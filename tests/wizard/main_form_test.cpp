@@ -11,11 +11,15 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 
+#include "about_box.h"
+#include "config_form.h"
 #include "controls.h"
 #include "log_frame.h"
 #include "page_messages.h"
 #include "pages.h"
 #include "probe_pages.h"
+#include "timer_form.h"
+#include "ver_info.h"
 
 namespace trelon::wizard::test {
 namespace {
@@ -250,6 +254,21 @@ TEST(MainForm, WritesScreenshots) {
     Tabs(form)->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("tsLog")));
     QCoreApplication::processEvents();
     EXPECT_TRUE(form.grab().save(QStringLiteral(WIZARD_SCREENSHOT_DIR "/log_page.png")));
+
+    TAboutBox about(TVerInfoRes(), &form);
+    TTimerForm countdown(10, QStringLiteral("Поверка по расходу"),
+                         QStringLiteral("Установите расход и нажмите Ok"));
+    TConfigForm parameters(form.Params(), &form);
+    const std::pair<QWidget*, const char*> dialogs[] = {{&about, "/about_box.png"},
+                                                        {&countdown, "/timed_message.png"},
+                                                        {&parameters, "/parameters.png"}};
+    for (const auto& [dialog, file] : dialogs) {
+        dialog->show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(
+            dialog->grab().save(QStringLiteral(WIZARD_SCREENSHOT_DIR) + QLatin1String(file)));
+        dialog->hide();
+    }
 }
 
 }  // namespace

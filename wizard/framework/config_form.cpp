@@ -27,6 +27,7 @@ TConfigForm::TConfigForm(TProgramParams& params, QWidget* parent)
     label->setBuddy(path_);
     auto* folder = Named(new QPushButton(QStringLiteral("..."), this), "btnFolder",
                          QStringLiteral("Выберите каталог..."));
+    folder->setMaximumWidth(folder->fontMetrics().horizontalAdvance(folder->text()) + 24);
     auto* save = Named(new QPushButton(QStringLiteral("Сохранить"), this), "btnSave");
     auto* cancel = Named(new QPushButton(QStringLiteral("Отмена"), this), "btnCancel");
     save->setDefault(true);

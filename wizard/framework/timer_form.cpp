@@ -62,6 +62,8 @@ TTimerForm::TTimerForm(int seconds, const QString& caption, const QString& text,
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // height follows the text
     ShowSeconds();
+    // The longest caption is the first one.
+    ok_->setMinimumWidth(ok_->fontMetrics().horizontalAdvance(ok_->text()) + 24);
 }
 
 QString TTimerForm::OkCaption() const {
