@@ -229,7 +229,8 @@ int TPortFrm::Request(TBaseFrame* owner, int& qid, const QString& description, b
                       int address, const std::function<bool(TMBComMaster&, int)>& issue,
                       bool wait) {
     if (!link_->Connected()) return mbcERC;
-    if (qid == 0) qid = RegisterQuery(owner, description, logged);
+    // A QID cut away by a search since the page got it is registered anew.
+    if (qid == 0 || !queries_.Find(qid)) qid = RegisterQuery(owner, description, logged);
     const int id = qid;
     if (IsWaiting(id)) {
         AddLog(QStringLiteral("Запрос \"%1\" уже ожидает ответа").arg(description));

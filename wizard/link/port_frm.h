@@ -70,7 +70,8 @@ class TPortFrm : public TBaseFrame {
     bool IsWaiting(int qid) const;
     // The request pattern of device operations: fails with mbcERC and no traffic when the
     // link is not connected (or the QID's previous request is still awaited); registers
-    // the QID on first use (qid 0 means not registered); sets the device address; issues
+    // the QID on first use (qid 0 means not registered) or when a search has cut it away;
+    // sets the device address; issues
     // the request through issue(link, qid) and, when wait is set, waits for its answer.
     // Without waiting the result is mbcOK once the request has been sent.
     int Request(TBaseFrame* owner, int& qid, const QString& description, bool logged, int address,
