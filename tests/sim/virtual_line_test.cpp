@@ -93,21 +93,25 @@ TEST_F(VirtualLineTest, UnpacedLineDoesNotWaitForTheLineTime) {
 }
 
 TEST_F(VirtualLineTest, SendersGapSurvivesAndBurstsHaveNone) {
-    // At 300 baud a character lasts 33 ms: wide bounds that scheduling does not reach.
-    const auto character = 33ms;
-    Port(TEnd::B, B300);
-    Port(TEnd::A, B300);
-    Port(TEnd::A).Write(TBytes(6, 0x01));
-    auto first = Port(TEnd::B).ReadTimed(6);
-    std::this_thread::sleep_for(150ms);  // the sender's pause
-    Port(TEnd::A).Write(TBytes(6, 0x02));
-    auto second = Port(TEnd::B).ReadTimed(6);
-    ASSERT_EQ(first.size(), 6u);
-    ASSERT_EQ(second.size(), 6u);
-    EXPECT_GE(second.front().At - first.back().At, 150ms);
+    // At 50 baud a character lasts 200 ms, so the bounds stay far from what scheduling
+    // delays on a loaded machine can reach; the pause is longer than 3.5 characters.
+    const auto character = 200ms;
+    Port(TEnd::B, B50);
+    Port(TEnd::A, B50);
+    Port(TEnd::A).Write(TBytes{0x01, 0x02, 0x03});
+    auto first = Port(TEnd::B).ReadTimed(3);
+    std::this_thread::sleep_for(800ms);  // the sender's pause
+    Port(TEnd::A).Write(TBytes{0x04, 0x05, 0x06});
+    auto second = Port(TEnd::B).ReadTimed(3);
+    ASSERT_EQ(first.size(), 3u);
+    ASSERT_EQ(second.size(), 3u);
+    EXPECT_GE(second.front().At - first.back().At, 800ms);
     for (const auto* burst : {&first, &second})
         for (std::size_t i = 1; i < burst->size(); ++i)
             EXPECT_LE((*burst)[i].At - (*burst)[i - 1].At, character * 3 / 2) << i;
+    // The line itself saw two frames of three bytes.
+    EXPECT_EQ(Line().WaitFrame(TDirection::AtoB, 5s).value().Bytes, (TBytes{0x01, 0x02, 0x03}));
+    EXPECT_EQ(Line().WaitFrame(TDirection::AtoB, 5s).value().Length, 3u);
 }
 
 struct TFaultCase {
