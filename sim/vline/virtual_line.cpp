@@ -28,8 +28,8 @@ TFd MakeWakeEvent() {
     return event;
 }
 
-timespec Remaining(std::optional<TLineTime> deadline) {
-    auto left = std::max(*deadline - TLineClock::now(), TLineClock::duration::zero());
+timespec Remaining(TLineTime deadline) {
+    auto left = std::max(deadline - TLineClock::now(), TLineClock::duration::zero());
     auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
     auto nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds);
     return {static_cast<time_t>(seconds.count()), static_cast<long>(nanos.count())};
@@ -79,7 +79,7 @@ void TVirtualLine::Loop() {
 void TVirtualLine::WaitForEvents(std::span<pollfd> set) {
     auto deadline = engine_.NextDeadline();
     timespec timeout{};
-    if (deadline) timeout = Remaining(deadline);
+    if (deadline) timeout = Remaining(*deadline);
     if (::ppoll(set.data(), set.size(), deadline ? &timeout : nullptr, nullptr) < 0) {
         for (pollfd& entry : set) entry.revents = 0;
     }

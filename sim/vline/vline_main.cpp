@@ -7,6 +7,7 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -64,24 +65,42 @@ char Letter(TEnd end) {
 }
 
 std::optional<TParity> ParityOf(const char* text) {
-    switch (text[0] && !text[1] ? text[0] : '?') {
-        case 'N':
-        case 'n':
-            return TParity::None;
-        case 'E':
-        case 'e':
-            return TParity::Even;
-        case 'O':
-        case 'o':
-            return TParity::Odd;
-        case 'M':
-        case 'm':
-            return TParity::Mark;
-        case 'S':
-        case 's':
-            return TParity::Space;
+    // Letters in the order of TParity.
+    const char* letters = "NOEMS";
+    const char* found = text[0] && !text[1] ? std::strchr(letters, std::toupper(text[0])) : nullptr;
+    if (!found) return std::nullopt;
+    return static_cast<TParity>(found - letters);
+}
+
+TWordFormat& WordOf(TLineOptions& options) {
+    return options.Word ? *options.Word : options.Word.emplace();
+}
+
+// One option with its value into `options`; false when the value is bad.
+bool TakeOption(int option, const char* value, TLineOptions& options) {
+    switch (option) {
+        case 'd':
+            options.Directory = value;
+            return true;
+        case 'a':
+            options.NameA = value;
+            return true;
+        case 'b':
+            options.NameB = value;
+            return true;
+        case 'u':
+            options.Paced = false;
+            return true;
+        case 'w':
+            WordOf(options).DataBits = std::atoi(value);
+            return WordOf(options).DataBits >= 5 && WordOf(options).DataBits <= 8;
+        case 'p': {
+            auto parity = ParityOf(value);
+            if (parity) WordOf(options).Parity = *parity;
+            return parity.has_value();
+        }
         default:
-            return std::nullopt;
+            return false;
     }
 }
 
@@ -97,43 +116,16 @@ std::optional<int> ParseOptions(int argc, char** argv, TLineOptions& options) {
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
-    TWordFormat word;
-    bool wordGiven = false;
     int option;
     while ((option = getopt_long(argc, argv, "", longOptions, nullptr)) != -1) {
-        switch (option) {
-            case 'd':
-                options.Directory = optarg;
-                break;
-            case 'a':
-                options.NameA = optarg;
-                break;
-            case 'b':
-                options.NameB = optarg;
-                break;
-            case 'u':
-                options.Paced = false;
-                break;
-            case 'w':
-                word.DataBits = std::atoi(optarg);
-                if (word.DataBits < 5 || word.DataBits > 8) return 2;
-                wordGiven = true;
-                break;
-            case 'p':
-                if (!ParityOf(optarg)) return 2;
-                word.Parity = *ParityOf(optarg);
-                wordGiven = true;
-                break;
-            case 'h':
-                std::fputs(kUsage, stdout);
-                std::fputs(kLineCommandHelp, stdout);
-                return 0;
-            default:
-                return 2;
+        if (option == 'h') {
+            std::fputs(kUsage, stdout);
+            std::fputs(kLineCommandHelp, stdout);
+            return 0;
         }
+        if (!TakeOption(option, optarg, options)) return 2;
     }
     if (optind != argc) return 2;
-    if (wordGiven) options.Word = word;
     return std::nullopt;
 }
 
