@@ -45,18 +45,26 @@ void TLineEngine::SetPaced(bool paced) {
 std::array<pollfd, TLineEngine::kPollSlots> TLineEngine::PollSet() {
     std::array<pollfd, kPollSlots> set{};
     for (TEnd end : kEnds) {
-        const TPtyEnd& pty = End(end);
-        bool reading = pty.InUse() && Path(DirectionFrom(end)).Room() > 0;
-        set[2 * IndexOf(end)] = {pty.WatchFd(), POLLIN, 0};
-        set[2 * IndexOf(end) + 1] = {reading ? pty.MasterFd() : -1, POLLIN, 0};
+        set[2 * IndexOf(end)] = {End(end).WatchFd(), POLLIN, 0};
+        set[2 * IndexOf(end) + 1] = MasterPoll(end);
     }
     return set;
+}
+
+pollfd TLineEngine::MasterPoll(TEnd end) const {
+    const TPtyEnd& pty = End(end);
+    short events = 0;
+    if (Path(DirectionFrom(end)).Room() > 0) events |= POLLIN;
+    if (Path(DirectionTo(end)).Held()) events |= POLLOUT;
+    return {pty.InUse() && events ? pty.MasterFd() : -1, events, 0};
 }
 
 void TLineEngine::Service(std::span<const pollfd> polled, TLineTime now) {
     for (TEnd end : kEnds) {
         if (polled[2 * IndexOf(end)].revents) End(end).NoteOpens();
-        if (polled[2 * IndexOf(end) + 1].revents) ReadFrom(end, now);
+        short revents = polled[2 * IndexOf(end) + 1].revents;
+        if (revents & (POLLIN | POLLHUP | POLLERR)) ReadFrom(end, now);
+        if (revents & (POLLOUT | POLLHUP | POLLERR)) Path(DirectionTo(end)).Release();
     }
 }
 
@@ -71,9 +79,10 @@ void TLineEngine::ReadFrom(TEnd end, TLineTime now) {
 
 std::vector<TFrameRecord> TLineEngine::Advance(TLineTime now) {
     std::vector<TFrameRecord> passed;
-    for (TEnd sender : kEnds) {
-        TLinePath& path = Path(DirectionFrom(sender));
-        TEnd receiver = ReceiverOf(DirectionFrom(sender));
+    for (TEnd receiver : kEnds) {
+        TLinePath& path = Path(DirectionTo(receiver));
+        // Bytes held for a full input are lost once nobody has the end open.
+        if (!End(receiver).InUse()) path.Release();
         path.Deliver(now,
                      [&](std::span<const TLineByte> bytes) { return Receive(receiver, bytes); });
         for (TFrameRecord& record : path.TakeFinished(now)) passed.push_back(std::move(record));
@@ -81,15 +90,15 @@ std::vector<TFrameRecord> TLineEngine::Advance(TLineTime now) {
     return passed;
 }
 
-// Returns how many of the characters the receiving end took.
-std::size_t TLineEngine::Receive(TEnd end, std::span<const TLineByte> bytes) {
+TTaken TLineEngine::Receive(TEnd end, std::span<const TLineByte> bytes) {
     TPtyEnd& pty = End(end);
     auto settings = pty.Settings();
-    if (!pty.InUse() || !settings) return 0;
+    if (!pty.InUse() || !settings) return {};
     TReceived received = trelon::Receive(bytes, FormatOf(*settings), ErrorHandlingOf(*settings));
     std::size_t written = pty.Write(received.Bytes);
     auto& upTo = received.ReadUpTo;
-    return std::upper_bound(upTo.begin(), upTo.end(), written) - upTo.begin();
+    std::size_t taken = std::upper_bound(upTo.begin(), upTo.end(), written) - upTo.begin();
+    return {taken, written < received.Bytes.size()};
 }
 
 TCharFormat TLineEngine::FormatOf(const termios& settings) const {

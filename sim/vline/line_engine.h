@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -29,8 +30,9 @@ class TLineEngine {
     const TLinePath& Path(TDirection direction) const { return paths_[IndexOf(direction)]; }
     void SetPaced(bool paced);
 
-    // Per end: its watch, then its master when a program has the device open and the line
-    // has room for more (a master whose device was closed keeps reporting a hang-up).
+    // Per end: its watch, then its master when a program has the device open, for reading
+    // when the line has room for more and for writing when the end's input was full (a
+    // master whose device was closed keeps reporting a hang-up).
     static constexpr std::size_t kPollSlots = 4;
     std::array<pollfd, kPollSlots> PollSet();
     // Reads what the ends have for the line, after a poll of PollSet().
@@ -41,12 +43,14 @@ class TLineEngine {
 
   private:
     void ReadFrom(TEnd end, TLineTime now);
-    std::size_t Receive(TEnd end, std::span<const TLineByte> bytes);
+    TTaken Receive(TEnd end, std::span<const TLineByte> bytes);
+    pollfd MasterPoll(TEnd end) const;
     TCharFormat FormatOf(const termios& settings) const;
 
     std::array<TPtyEnd, 2> ends_;
     std::array<TLinePath, 2> paths_{TLinePath(TDirection::AtoB), TLinePath(TDirection::BtoA)};
     std::optional<TWordFormat> word_;
+    std::array<std::uint8_t, TLinePath::kCapacity> readBuffer_;
 };
 
 }  // namespace trelon

@@ -59,9 +59,8 @@ TLineTime TLinePath::DueTime(const TFrame& frame, TLineTime now, TLineTime start
 }
 
 void TLinePath::Deliver(TLineTime now, const TLineSink& sink) {
-    std::vector<TLineByte> batch;
-    std::vector<std::uint64_t> batchFrames;
-    while (!pending_.empty() && pending_.front().Due <= now) {
+    std::vector<TPending> batch;
+    while (!held_ && !pending_.empty() && pending_.front().Due <= now) {
         TPending byte = pending_.front();
         pending_.pop_front();
         TFrame& frame = FrameOf(byte.Frame);
@@ -71,13 +70,28 @@ void TLinePath::Deliver(TLineTime now, const TLineSink& sink) {
             Lose(frame);
             continue;
         }
-        batch.push_back(byte.Byte);
-        batchFrames.push_back(byte.Frame);
+        batch.push_back(byte);
     }
     if (batch.empty()) return;
-    std::size_t taken = std::min(sink(batch), batch.size());
-    counters_.DeliveredBytes += taken;
-    for (std::size_t i = taken; i < batch.size(); ++i) Lose(FrameOf(batchFrames[i]));
+    std::vector<TLineByte> bytes;
+    for (const TPending& byte : batch) bytes.push_back(byte.Byte);
+    TTaken taken = sink(bytes);
+    std::size_t count = std::min(taken.Count, batch.size());
+    counters_.DeliveredBytes += count;
+    auto rest = std::span(batch).subspan(count);
+    if (taken.Full) {
+        PutBack(rest);
+        held_ = !rest.empty();
+        return;
+    }
+    for (const TPending& byte : rest) Lose(FrameOf(byte.Frame));
+}
+
+void TLinePath::PutBack(std::span<const TPending> bytes) {
+    for (auto byte = bytes.rbegin(); byte != bytes.rend(); ++byte) {
+        ++FrameOf(byte->Frame).Unsent;
+        pending_.push_front(*byte);
+    }
 }
 
 TLinePath::TFrame& TLinePath::FrameOf(std::uint64_t index) {
@@ -109,7 +123,7 @@ void TLinePath::Count(const TFrameRecord& record) {
 
 std::optional<TLineTime> TLinePath::NextDeadline() const {
     std::optional<TLineTime> deadline;
-    if (!pending_.empty()) deadline = pending_.front().Due;
+    if (!pending_.empty() && !held_) deadline = pending_.front().Due;
     if (frameOpen_ && (!deadline || closeAt_ < *deadline)) deadline = closeAt_;
     return deadline;
 }

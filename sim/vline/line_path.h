@@ -27,8 +27,13 @@ struct TLineByte {
     TCharFormat Format;
 };
 
-// Hands bytes to the receiving end and tells how many it took; the rest are lost.
-using TLineSink = std::function<std::size_t(std::span<const TLineByte>)>;
+// What the receiving end did with the bytes handed to it. The bytes it did not take are
+// lost, unless its input is full: then they wait on the line, as with flow control.
+struct TTaken {
+    std::size_t Count = 0;
+    bool Full = false;
+};
+using TLineSink = std::function<TTaken(std::span<const TLineByte>)>;
 
 class TLinePath {
   public:
@@ -51,6 +56,9 @@ class TLinePath {
     std::size_t Room() const { return kCapacity - pending_.size(); }
     void Accept(TLineTime now, std::span<const std::uint8_t> bytes, const TCharFormat& format);
     void Deliver(TLineTime now, const TLineSink& sink);
+    // The receiver's input was full: nothing is handed on until it has room again.
+    bool Held() const { return held_; }
+    void Release() { held_ = false; }
     std::vector<TFrameRecord> TakeFinished(TLineTime now);
     // When Deliver or TakeFinished next has something to do.
     std::optional<TLineTime> NextDeadline() const;
@@ -58,7 +66,7 @@ class TLinePath {
     const TPathCounters& Counters() const { return counters_; }
 
   private:
-    static constexpr std::size_t kRecordedBytes = 65536;
+    static constexpr std::size_t kRecordedBytes = 4096;
 
     struct TFaults {
         bool Drop = false;
@@ -83,11 +91,13 @@ class TLinePath {
                       std::chrono::nanoseconds charTime) const;
     TFrame& FrameOf(std::uint64_t index);
     void Lose(TFrame& frame);
+    void PutBack(std::span<const TPending> bytes);
     void Count(const TFrameRecord& record);
 
     TDirection direction_;
     bool paced_ = true;
     bool cut_ = false;
+    bool held_ = false;
     TFaults armed_;
     std::deque<TPending> pending_;
     std::deque<TFrame> frames_;  // unfinished frames, oldest first

@@ -22,6 +22,9 @@ constexpr TEnd ReceiverOf(TDirection direction) {
 constexpr TDirection DirectionFrom(TEnd sender) {
     return sender == TEnd::A ? TDirection::AtoB : TDirection::BtoA;
 }
+constexpr TDirection DirectionTo(TEnd receiver) {
+    return receiver == TEnd::A ? TDirection::BtoA : TDirection::AtoB;
+}
 constexpr std::size_t IndexOf(TEnd end) {
     return end == TEnd::A ? 0 : 1;
 }
@@ -40,8 +43,7 @@ struct TFrameRecord {
     bool Dropped = false;    // by an injected fault: none of it was delivered
     bool Corrupted = false;  // one of its bytes was changed by an injected fault
     std::chrono::milliseconds Delay{0};
-    // Bytes that reached no program: line cut, receiving end closed or unplugged, or its
-    // input full.
+    // Bytes that reached no program: line cut, or receiving end closed or unplugged.
     std::size_t LostBytes = 0;
 };
 

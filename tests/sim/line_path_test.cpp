@@ -24,8 +24,9 @@ class LinePathTest : public ::testing::Test {
     // What the receiver has got once the clock reaches `at`.
     TBytes DeliveredBy(std::chrono::nanoseconds at) {
         path_.Deliver(At(at), [this](std::span<const TLineByte> bytes) {
-            for (const TLineByte& byte : bytes) received_.push_back(byte.Value);
-            return std::min(bytes.size(), room_);
+            std::size_t taken = std::min(bytes.size(), room_);
+            for (const TLineByte& byte : bytes.first(taken)) received_.push_back(byte.Value);
+            return TTaken{taken, full_};
         });
         return received_;
     }
@@ -37,7 +38,8 @@ class LinePathTest : public ::testing::Test {
     TLineTime start_ = TLineClock::now();
     TLinePath path_{TDirection::AtoB};
     TBytes received_;
-    std::size_t room_ = 1000;
+    std::size_t room_ = 1000;  // what the receiver takes of each batch
+    bool full_ = false;        // why it takes no more: input full, or end closed
 };
 
 TBytes Counting(std::size_t n, std::uint8_t first = 0) {
@@ -143,14 +145,31 @@ TEST_F(LinePathTest, CutLosesBytesOnTheLineAndThoseSentWhileCut) {
     EXPECT_EQ(path_.Counters().LostBytes, 3u);
 }
 
-TEST_F(LinePathTest, BytesTheReceiverDoesNotTakeAreLostToTheirFrame) {
+TEST_F(LinePathTest, BytesAClosedReceiverDoesNotTakeAreLostToTheirFrame) {
     room_ = 1;
     Send(0ns, {1, 2, 3});
-    DeliveredBy(1s);
+    EXPECT_EQ(DeliveredBy(1s), (TBytes{1}));
     auto frames = FinishedBy(1s);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].LostBytes, 2u);
     EXPECT_EQ(path_.Counters().DeliveredBytes, 1u);
+}
+
+TEST_F(LinePathTest, FullReceiverHoldsTheLineUntilItHasRoom) {
+    room_ = 1;
+    full_ = true;
+    Send(0ns, {1, 2, 3});
+    EXPECT_EQ(DeliveredBy(1s), (TBytes{1}));
+    EXPECT_TRUE(path_.Held());
+    EXPECT_TRUE(FinishedBy(2s).empty());
+    EXPECT_EQ(DeliveredBy(2s), (TBytes{1}));
+    EXPECT_EQ(path_.NextDeadline(), std::nullopt);  // nothing to do until it has room
+    room_ = 1000;
+    path_.Release();
+    EXPECT_EQ(DeliveredBy(2s), (TBytes{1, 2, 3}));
+    auto frames = FinishedBy(2s);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].LostBytes, 0u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <thread>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -215,6 +216,23 @@ TEST_F(VirtualLineTest, BytesSentToAClosedEndAreLostNotKeptForItsNextUser) {
     // Bytes kept for the next user would come before the marker.
     EXPECT_EQ(Port(TEnd::A).Read(kMarker.size()), kMarker);
     EXPECT_EQ(Line().Counters(TDirection::BtoA).LostBytes, 2 * kRequest.size());
+}
+
+TEST_F(VirtualLineTest, ReceiverThatDoesNotReadHoldsTheLineBackAndLosesNothing) {
+    // Far more than the input of a pseudo-terminal holds, read in small pieces.
+    Line().Paced(false);
+    TBytes data(200'000);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7);
+    Port(TEnd::B);
+    std::thread sender([&] {
+        TTestPort port(Line().Path(TEnd::A));
+        int flags = ::fcntl(port.Fd(), F_GETFL);
+        ::fcntl(port.Fd(), F_SETFL, flags & ~O_NONBLOCK);  // a writer that waits for room
+        port.Write(data);
+    });
+    EXPECT_EQ(Port(TEnd::B).Read(data.size(), 30s), data);
+    sender.join();
+    EXPECT_EQ(Line().Counters(TDirection::AtoB).LostBytes, 0u);
 }
 
 TEST_F(VirtualLineTest, UnplugHangsUpTheOpenPortAndReplugBringsANewDevice) {
