@@ -102,6 +102,18 @@ TMasterTaskPtr TBaseMaster::RemovePending(TBaseMasterTask& task) {
     return nullptr;
 }
 
+std::list<TMasterTaskPtr> TBaseMaster::TakePending(
+    const std::function<bool(const TBaseMasterTask&)>& pick) {
+    std::lock_guard lock(lock_);
+    std::list<TMasterTaskPtr> taken;
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        auto next = std::next(it);
+        if (pick(**it)) taken.splice(taken.end(), pending_, it);
+        it = next;
+    }
+    return taken;
+}
+
 void TBaseMaster::AddInFlight(TMasterTaskPtr task) {
     std::lock_guard lock(lock_);
     inFlight_.push_back(std::move(task));

@@ -64,6 +64,8 @@ class TBaseMaster : public TWorkerThread {
 
     void InsertTask(TMasterTaskPtr task);  // takes the lock, wakes the thread
     TMasterTaskPtr RemovePending(TBaseMasterTask& task);
+    // Takes every pending task the predicate picks, in queue order.
+    std::list<TMasterTaskPtr> TakePending(const std::function<bool(const TBaseMasterTask&)>& pick);
     void AddInFlight(TMasterTaskPtr task);
     // Takes the in-flight request the predicate picks (the first match), or nothing.
     TMasterTaskPtr TakeInFlight(const std::function<bool(const TBaseMasterTask&)>& pick);
