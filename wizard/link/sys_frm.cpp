@@ -47,9 +47,9 @@ void TSysFrm::BuildControls() {
     sgDev_->verticalHeader()->setVisible(false);
     sgDev_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgDev_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    sgDev_->setColumnWidth(0, 50);
-    sgDev_->setColumnWidth(1, 170);
-    sgDev_->setColumnWidth(2, 120);
+    sgDev_->setColumnWidth(0, 45);
+    sgDev_->setColumnWidth(1, 160);
+    sgDev_->setColumnWidth(2, 105);
     sgDev_->horizontalHeader()->setStretchLastSection(true);
 
     auto* pnlPorts = Named(new QWidget, "PnlPorts", QStringLiteral("Порты"));
@@ -58,7 +58,8 @@ void TSysFrm::BuildControls() {
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setWidget(pnlPorts);
-    scroll->setMinimumWidth(380);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setMinimumWidth(430);
 
     auto* left = new QVBoxLayout;
     left->addWidget(btnAddPort_);
