@@ -4,9 +4,12 @@
 // waits, the server going away.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTimer>
 
 #include "bus/server_proxy.h"
@@ -16,6 +19,7 @@
 #include "log_frame.h"
 #include "mb_link.h"
 #include "port_frm.h"
+#include "set_connect_form.h"
 #include "sys_frm.h"
 
 namespace trelon::wizard::test {
@@ -97,6 +101,37 @@ TEST_F(BenchLink, AddressSyntaxErrorSendsNothing) {
     ASSERT_TRUE(w.Search(port));
     EXPECT_NE(edit->palette().color(QPalette::Text), QColor(Qt::red));
     EXPECT_EQ(w.Sys().Devices().Count(), 1);
+}
+
+TEST_F(BenchLink, LinkSettingsDialogEditsThePortsOptions) {
+    TLinkWindow w;
+    TPortFrm* port = w.AddPort(QStringLiteral("/tmp/bench-line"), QStringLiteral("3"));
+    // A port the operator adds starts with RS-232, no retries and no inter-byte interval.
+    EXPECT_EQ(port->Options().LinkType, 0);
+    EXPECT_EQ(port->Options().Retries, 0);
+    EXPECT_EQ(port->Options().InterByte, 0);
+    auto answer = [](const char* retries, bool ok) {
+        QTimer::singleShot(0, [retries, ok] {
+            auto* dialog = qobject_cast<TSetConnectForm*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QRadioButton*>(QStringLiteral("rbRS485"))->setChecked(true);
+            dialog->findChild<QLineEdit*>(QStringLiteral("edtRetries"))->setText(retries);
+            dialog->findChild<QLineEdit*>(QStringLiteral("edtInterByte"))->setText("15");
+            if (ok) {
+                QDir().mkpath(QStringLiteral(LINK_SCREENSHOT_DIR));
+                dialog->grab().save(QStringLiteral(LINK_SCREENSHOT_DIR "/link_settings.png"));
+            }
+            Button(dialog, ok ? "btnOk" : "btnCancel")->click();
+        });
+    };
+    answer("3", true);
+    Button(port, "BtnAdv")->click();
+    EXPECT_EQ(port->Options().LinkType, 1);
+    EXPECT_EQ(port->Options().Retries, 3);
+    EXPECT_EQ(port->Options().InterByte, 15);
+    answer("9", false);
+    Button(port, "BtnAdv")->click();
+    EXPECT_EQ(port->Options().Retries, 3);
 }
 
 TEST_F(BenchLink, RemovingAPortRenumbersTheOthers) {
@@ -271,15 +306,33 @@ TEST_F(BenchLink, WaitsNestAndPortRemovalWaitsForThem) {
         nested = ReadRegister(port, &page, same, 99, 1);
         QTimer::singleShot(50, [&] {
             portsDuringWait = w.Sys().Ports().size();
-            Button(port, "btnConnect")->click();  // closing ends the outer wait
+            // A new search on the port cuts the awaited QID: that wait ends at once.
+            Button(port, "BtnFind")->click();
         });
     });
     EXPECT_EQ(ReadRegister(port, &page, qid, 99, 1), mbcNoAnswer);
     EXPECT_EQ(nested, mbcERC);
     EXPECT_TRUE(w.LogHas(QStringLiteral("Запрос \"Регистр 1\" уже ожидает ответа")));
     EXPECT_EQ(portsDuringWait, 2u);
+    EXPECT_EQ(port->Queries().Find(qid), nullptr);
     EXPECT_TRUE(WaitUntil([&w] { return w.Sys().Ports().size() == 1; }));
-    EXPECT_FALSE(port->IsOpen());
+    EXPECT_TRUE(WaitUntil([port] { return port->ExpectedAnswers() == 0; }));
+    EXPECT_EQ(w.Sys().Devices().Count(), 1);
+    EXPECT_TRUE(page.Answers.empty());
+}
+
+TEST_F(BenchLink, CallsToTheServerRunNoGuiEvents) {
+    TLinkWindow w;
+    TPortFrm* port = w.AddPort(QStringLiteral("/tmp/bench-line"), QStringLiteral("3"));
+    ASSERT_TRUE(w.Open(port));
+    bool ran = false;
+    QTimer::singleShot(0, [&ran] { ran = true; });
+    // Between setting the address and issuing the request no handler may run.
+    EXPECT_TRUE(port->Link()->SetDeviceAddres(3));
+    EXPECT_TRUE(port->Link()->Connected());
+    EXPECT_TRUE(port->Link()->GetDeviceName(0));
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(WaitUntil([&ran] { return ran; }));
 }
 
 TEST_F(BenchLink, ServerLossClosesEveryPortAndTheyReopen) {

@@ -7,11 +7,17 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "base_frame.h"
 #include "main_form.h"
 #include "private_bus.h"
+
+// Readable texts in test messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace trelon::wizard {
 class TPortFrm;

@@ -22,9 +22,9 @@ namespace {
 using trelon::test::WaitUntil;
 
 const QStringList kRigRows = {QStringLiteral("1|ОДКС-512 76.02.01.07|Расходомер 1|%1"),
-                              QStringLiteral("3|ЗРТ-ИМР 64.08.01.02|ЗРТ-ИМР 3|%1"),
-                              QStringLiteral("4|ЗРТ-ИПТ 64.10.00.03|ЗРТ-ИПТ 4|%1"),
-                              QStringLiteral("5|ЗРТ-УСИ 64.09.02.01|ЗРТ-УСИ 5|%1")};
+                              QStringLiteral("3|ЗРТ-ИМР 64.08.01.02-|ЗРТ-ИМР 3|%1"),
+                              QStringLiteral("4|ЗРТ-ИПТ 64.10.00.03-|ЗРТ-ИПТ 4|%1"),
+                              QStringLiteral("5|ЗРТ-УСИ 64.09.02.01-|ЗРТ-УСИ 5|%1")};
 
 QStringList RigRows(int port) {
     QStringList rows;
@@ -40,9 +40,9 @@ class RigLink : public ::testing::Test {
         slave_ = std::make_unique<TModbusBenchSlave>(
             line_->Path(TEnd::B).string(), 9600,
             std::map<int, std::string>{{1, "ОДКС-512 76.02.01.07 rev"},
-                                       {3, "ЗРТ-ИМР 64.08.01.02 "},
-                                       {4, "ЗРТ-ИПТ 64.10.00.03 "},
-                                       {5, "ЗРТ-УСИ 64.09.02.01 "}});
+                                       {3, "ЗРТ-ИМР 64.08.01.02-1"},
+                                       {4, "ЗРТ-ИПТ 64.10.00.03-1"},
+                                       {5, "ЗРТ-УСИ 64.09.02.01-1"}});
         ASSERT_TRUE(slave_->Started());
         server_.start(trelon::test::BinDir() + QStringLiteral("/trelonsrv"),
                       {QStringLiteral("--config"), dir_.filePath(QStringLiteral("TrelonSrv.ini")),

@@ -71,7 +71,7 @@ void TPortFrm::BuildControls() {
     cbxPort_ = Named(new QComboBox(box_), "cbxPort", QStringLiteral("Порт"));
     cbxPort_->setEditable(true);
     cbxPort_->addItems(SystemSerialPorts());
-    cbxPort_->setMinimumContentsLength(14);
+    cbxPort_->setMinimumContentsLength(10);
     if (cbxPort_->count() == 0) cbxPort_->addItem(PortPath(QStringLiteral("COM1")));
     cbxSpeed_ = Named(new QComboBox(box_), "cbxSpeed", QStringLiteral("Скорость"));
     cbxSpeed_->addItems(Speeds());
@@ -96,6 +96,8 @@ void TPortFrm::BuildControls() {
     grid->addWidget(btnFind_, 1, 2);
     grid->addWidget(btnAdv_, 2, 1);
     grid->addWidget(btnDel_, 2, 2);
+    grid->setColumnMinimumWidth(1, btnAdv_->sizeHint().width());
+    grid->setColumnStretch(0, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(box_);

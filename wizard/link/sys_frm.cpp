@@ -47,9 +47,10 @@ void TSysFrm::BuildControls() {
     sgDev_->verticalHeader()->setVisible(false);
     sgDev_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgDev_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    sgDev_->setColumnWidth(0, 45);
-    sgDev_->setColumnWidth(1, 160);
-    sgDev_->setColumnWidth(2, 105);
+    sgDev_->setColumnWidth(0, 50);
+    sgDev_->setColumnWidth(1, 170);
+    sgDev_->setColumnWidth(2, 110);
+    sgDev_->setMinimumWidth(400);
     sgDev_->horizontalHeader()->setStretchLastSection(true);
 
     auto* pnlPorts = Named(new QWidget, "PnlPorts", QStringLiteral("Порты"));
@@ -59,7 +60,7 @@ void TSysFrm::BuildControls() {
     scroll->setWidgetResizable(true);
     scroll->setWidget(pnlPorts);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setMinimumWidth(430);
+    scroll->setMinimumWidth(420);
 
     auto* left = new QVBoxLayout;
     left->addWidget(btnAddPort_);
