@@ -161,7 +161,7 @@ bool TComTransport::Check(TPortStatus status) {
 bool TComTransport::ApplyLineFormat(int32_t lineFormat) {
     if (lineFormat_ == lineFormat) return true;
     std::string error;
-    std::optional<TCharFormat> format = DecodeLineFormat(lineFormat, &error);
+    std::optional<TSerialFormat> format = DecodeLineFormat(lineFormat, &error);
     if (!format) {
         if (refusedFormat_ != lineFormat) LogError("формат символа отвергнут: " + error);
         refusedFormat_ = lineFormat;

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "transports/char_format.h"
+#include "transports/serial_format.h"
 
 namespace trelon {
 
@@ -42,7 +42,7 @@ class TSerialPort {
     const std::string& Error() const { return error_; }
 
     bool SetSpeed(int baud, bool hardwareFlow);
-    bool SetFormat(const TCharFormat& format);
+    bool SetFormat(const TSerialFormat& format);
     // Asks the driver to pass received bytes on at once (USB adapters otherwise hold them
     // for their latency timer). False where the driver does not offer it.
     bool RequestLowLatency();
@@ -76,7 +76,7 @@ class TSerialPort {
     std::string path_;
     std::string error_;
     int baud_ = 9600;
-    TCharFormat format_;
+    TSerialFormat format_;
 };
 
 }  // namespace trelon

@@ -89,13 +89,13 @@ bool TSerialPort::Open(const std::string& path) {
     ::ioctl(fd, TIOCEXCL);
     MakeRawTermios(t);
     SetTermiosSpeed(t, 9600);
-    SetTermiosFormat(t, TCharFormat{});
+    SetTermiosFormat(t, TSerialFormat{});
     if (::tcsetattr(fd, TCSANOW, &t) != 0) return refuse("tcsetattr");
     ::tcflush(fd, TCIOFLUSH);
     fd_ = fd;
     path_ = path;
     baud_ = 9600;
-    format_ = TCharFormat{};
+    format_ = TSerialFormat{};
     error_.clear();
     return true;
 }
@@ -130,7 +130,7 @@ bool TSerialPort::SetSpeed(int baud, bool hardwareFlow) {
     return ok;
 }
 
-bool TSerialPort::SetFormat(const TCharFormat& format) {
+bool TSerialPort::SetFormat(const TSerialFormat& format) {
     bool ok = Update("set character format", [&](termios& t) {
         SetTermiosFormat(t, format);
         return true;

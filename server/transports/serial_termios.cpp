@@ -49,7 +49,9 @@ void MakeRawTermios(termios& t) {
     t.c_cflag |= CLOCAL | CREAD;
     t.c_cflag &= ~tcflag_t(CRTSCTS);
     t.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY | INPCK);
-    t.c_cc[VMIN] = 0;
+    // With the port non-blocking, a read of nothing then fails with EAGAIN, and a read that
+    // returns 0 means the line was hung up.
+    t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
 }
 
@@ -68,26 +70,26 @@ void SetTermiosHardwareFlow(termios& t, bool on) {
         t.c_cflag &= ~tcflag_t(CRTSCTS);
 }
 
-void SetTermiosFormat(termios& t, const TCharFormat& format) {
+void SetTermiosFormat(termios& t, const TSerialFormat& format) {
     t.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
     t.c_cflag |= SizeFlag(format.DataBits);
     switch (format.Parity) {
-        case TParity::None:
+        case TSerialParity::None:
             break;
-        case TParity::Odd:
+        case TSerialParity::Odd:
             t.c_cflag |= PARENB | PARODD;
             break;
-        case TParity::Even:
+        case TSerialParity::Even:
             t.c_cflag |= PARENB;
             break;
-        case TParity::Mark:
+        case TSerialParity::Mark:
             t.c_cflag |= PARENB | CMSPAR | PARODD;
             break;
-        case TParity::Space:
+        case TSerialParity::Space:
             t.c_cflag |= PARENB | CMSPAR;
             break;
     }
-    if (format.StopBits != TStopBits::One) t.c_cflag |= CSTOPB;
+    if (format.StopBits != TSerialStopBits::One) t.c_cflag |= CSTOPB;
 }
 
 }  // namespace trelon

@@ -4,12 +4,13 @@
 
 #include <termios.h>
 
-#include "transports/char_format.h"
+#include "transports/serial_format.h"
 
 namespace trelon {
 
 // Raw bytes in both directions: no line editing, echo, signals or translations; the
-// receiver on and modem lines ignored (CLOCAL | CREAD); no flow control; reads never wait.
+// receiver on and modem lines ignored (CLOCAL | CREAD); no flow control; a read returns
+// what has arrived (VMIN 1, VTIME 0: on a non-blocking port it never waits).
 void MakeRawTermios(termios& t);
 
 // The speed constant of a baud rate; false (t unchanged) for a rate without one.
@@ -18,6 +19,6 @@ bool SetTermiosSpeed(termios& t, int baud);
 void SetTermiosHardwareFlow(termios& t, bool on);
 // Data bits, parity (mark and space through CMSPAR) and stop bits; one and a half stop bits
 // cannot be expressed and is set as two (DecodeLineFormat refuses it before it gets here).
-void SetTermiosFormat(termios& t, const TCharFormat& format);
+void SetTermiosFormat(termios& t, const TSerialFormat& format);
 
 }  // namespace trelon

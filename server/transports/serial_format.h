@@ -10,22 +10,22 @@
 
 namespace trelon {
 
-enum class TParity : uint8_t { None, Odd, Even, Mark, Space };
-enum class TStopBits : uint8_t { One, OneAndHalf, Two };
+enum class TSerialParity : uint8_t { None, Odd, Even, Mark, Space };
+enum class TSerialStopBits : uint8_t { One, OneAndHalf, Two };
 
-struct TCharFormat {
+struct TSerialFormat {
     int DataBits = 8;
-    TParity Parity = TParity::None;
-    TStopBits StopBits = TStopBits::One;
-    bool operator==(const TCharFormat&) const = default;
+    TSerialParity Parity = TSerialParity::None;
+    TSerialStopBits StopBits = TSerialStopBits::One;
+    bool operator==(const TSerialFormat&) const = default;
 };
 
 // Bits one character takes on the line: start, data, parity, stop (1.5 counts as 2).
-int CharBits(const TCharFormat& format);
+int CharBits(const TSerialFormat& format);
 
 // The format a LineFormat asks for, or nothing with the reason in *error when a code has no
 // meaning or the format cannot be made here: one and a half stop bits is not available on
 // Linux serial ports.
-std::optional<TCharFormat> DecodeLineFormat(int32_t lineFormat, std::string* error);
+std::optional<TSerialFormat> DecodeLineFormat(int32_t lineFormat, std::string* error);
 
 }  // namespace trelon

@@ -1,14 +1,14 @@
-#include "transports/char_format.h"
+#include "transports/serial_format.h"
 
 namespace trelon {
 
-int CharBits(const TCharFormat& format) {
-    return 1 + format.DataBits + (format.Parity == TParity::None ? 0 : 1) +
-           (format.StopBits == TStopBits::One ? 1 : 2);
+int CharBits(const TSerialFormat& format) {
+    return 1 + format.DataBits + (format.Parity == TSerialParity::None ? 0 : 1) +
+           (format.StopBits == TSerialStopBits::One ? 1 : 2);
 }
 
-std::optional<TCharFormat> DecodeLineFormat(int32_t lineFormat, std::string* error) {
-    auto fail = [&](std::string reason) -> std::optional<TCharFormat> {
+std::optional<TSerialFormat> DecodeLineFormat(int32_t lineFormat, std::string* error) {
+    auto fail = [&](std::string reason) -> std::optional<TSerialFormat> {
         if (error) *error = std::move(reason);
         return std::nullopt;
     };
@@ -17,10 +17,10 @@ std::optional<TCharFormat> DecodeLineFormat(int32_t lineFormat, std::string* err
     if (parity > 4) return fail("код чётности " + std::to_string(parity) + " вне диапазона 0-4");
     if (stop == 1) return fail("полтора стоповых бита недоступны на этой системе");
     if (stop > 2) return fail("код стоповых бит " + std::to_string(stop) + " вне диапазона 0-2");
-    TCharFormat f;
+    TSerialFormat f;
     f.DataBits = 5 + (lineFormat & 3);
-    f.Parity = TParity(parity);
-    f.StopBits = TStopBits(stop);
+    f.Parity = TSerialParity(parity);
+    f.StopBits = TSerialStopBits(stop);
     return f;
 }
 
