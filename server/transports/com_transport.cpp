@@ -97,7 +97,7 @@ bool TComTransport::Connect(TEvent*) {
         std::lock_guard lock(portMutex_);
         devicePath_ = PortDevicePath(p.PortName);
         if (!OpenPort(p)) {
-            LogDebug("Транспорт " + std::to_string(ID()) + ": порт " + p.PortName +
+            LogDebug("Транспорт " + std::to_string(ID()) + ": порт " + devicePath_ +
                      " не открыт: " + port_.Error());
             port_.Close();
             return false;
@@ -111,7 +111,7 @@ bool TComTransport::Connect(TEvent*) {
 bool TComTransport::OpenPort(const TComProps& p) {
     lineFormat_.reset();
     if (!port_.Open(devicePath_)) return false;
-    if (!port_.SetSpeed(BaudRate(p.SpeedCode), p.HardwareFlow)) return false;
+    if (port_.SetSpeed(BaudRate(p.SpeedCode), p.HardwareFlow) != TPortStatus::Ok) return false;
     port_.RequestLowLatency();  // refused by drivers without it: fine
     PortOpened();
     return true;
@@ -167,16 +167,20 @@ bool TComTransport::ApplyLineFormat(int32_t lineFormat) {
         refusedFormat_ = lineFormat;
         return false;
     }
-    if (!port_.SetFormat(*format)) {
-        LogError("формат символа не установлен: " + port_.Error());
-        return false;
+    TPortStatus status = port_.SetFormat(*format);
+    if (status == TPortStatus::Ok) {
+        lineFormat_ = lineFormat;
+        return true;
     }
-    lineFormat_ = lineFormat;
-    return true;
+    if (status == TPortStatus::Failed && refusedFormat_ != lineFormat)
+        LogError("формат символа не установлен: " + port_.Error());
+    if (status == TPortStatus::Failed) refusedFormat_ = lineFormat;
+    return Check(status);
 }
 
 void TComTransport::SetRts(bool on) {
-    if (port_.SetRts(on) || rtsRefusalLogged_) return;
+    // A lost device is noticed by the exchange itself.
+    if (port_.SetRts(on) != TPortStatus::Failed || rtsRefusalLogged_) return;
     rtsRefusalLogged_ = true;
     LogDebug("Транспорт " + std::to_string(ID()) + ": порт " + devicePath_ +
              " не управляет линией RTS (" + port_.Error() + ")");

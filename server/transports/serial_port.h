@@ -41,13 +41,13 @@ class TSerialPort {
     // What the last failed call met.
     const std::string& Error() const { return error_; }
 
-    bool SetSpeed(int baud, bool hardwareFlow);
-    bool SetFormat(const TSerialFormat& format);
+    TPortStatus SetSpeed(int baud, bool hardwareFlow);
+    TPortStatus SetFormat(const TSerialFormat& format);
     // Asks the driver to pass received bytes on at once (USB adapters otherwise hold them
     // for their latency timer). False where the driver does not offer it.
     bool RequestLowLatency();
-    // Raises or drops RTS. False where the device has no modem lines (a pseudo-terminal).
-    bool SetRts(bool on);
+    // Raises or drops RTS. Failed where the device has no modem lines (a pseudo-terminal).
+    TPortStatus SetRts(bool on);
 
     // Writes every byte, waiting for room until the deadline.
     TPortStatus WriteAll(std::span<const uint8_t> bytes, TClock::time_point deadline);
@@ -70,7 +70,7 @@ class TSerialPort {
     TPortStatus Status(const char* operation);
     // Reads the settings, lets change edit them and applies them.
     template <class F>
-    bool Update(const char* operation, F change);
+    TPortStatus Update(const char* operation, F change);
 
     int fd_ = -1;
     std::string path_;

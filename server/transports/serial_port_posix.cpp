@@ -110,33 +110,33 @@ bool TSerialPort::Close() {
 }
 
 template <class F>
-bool TSerialPort::Update(const char* operation, F change) {
+TPortStatus TSerialPort::Update(const char* operation, F change) {
     termios t{};
-    if (::tcgetattr(fd_, &t) != 0) return Fail(operation);
+    if (::tcgetattr(fd_, &t) != 0) return Status(operation);
     if (!change(t)) {
         error_ = std::string(operation) + ": not available";
-        return false;
+        return TPortStatus::Failed;
     }
-    if (::tcsetattr(fd_, TCSANOW, &t) != 0) return Fail(operation);
-    return true;
+    if (::tcsetattr(fd_, TCSANOW, &t) != 0) return Status(operation);
+    return TPortStatus::Ok;
 }
 
-bool TSerialPort::SetSpeed(int baud, bool hardwareFlow) {
-    bool ok = Update("set speed", [&](termios& t) {
+TPortStatus TSerialPort::SetSpeed(int baud, bool hardwareFlow) {
+    TPortStatus status = Update("set speed", [&](termios& t) {
         SetTermiosHardwareFlow(t, hardwareFlow);
         return SetTermiosSpeed(t, baud);
     });
-    if (ok) baud_ = baud;
-    return ok;
+    if (status == TPortStatus::Ok) baud_ = baud;
+    return status;
 }
 
-bool TSerialPort::SetFormat(const TSerialFormat& format) {
-    bool ok = Update("set character format", [&](termios& t) {
+TPortStatus TSerialPort::SetFormat(const TSerialFormat& format) {
+    TPortStatus status = Update("set character format", [&](termios& t) {
         SetTermiosFormat(t, format);
         return true;
     });
-    if (ok) format_ = format;
-    return ok;
+    if (status == TPortStatus::Ok) format_ = format;
+    return status;
 }
 
 bool TSerialPort::RequestLowLatency() {
@@ -148,11 +148,11 @@ bool TSerialPort::RequestLowLatency() {
     return true;
 }
 
-bool TSerialPort::SetRts(bool on) {
+TPortStatus TSerialPort::SetRts(bool on) {
     int bits = TIOCM_RTS;
     if (::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits) != 0)
-        return Fail(on ? "TIOCMBIS" : "TIOCMBIC");
-    return true;
+        return Status(on ? "TIOCMBIS" : "TIOCMBIC");
+    return TPortStatus::Ok;
 }
 
 TPortStatus TSerialPort::WriteAll(std::span<const uint8_t> bytes, TClock::time_point deadline) {

@@ -116,7 +116,7 @@ TRecordingMaster::TAnswer LineTest::Answer() {
 
 void LineTest::OpenDevice(int baud) {
     ASSERT_TRUE(device_.Open(PortB())) << device_.Error();
-    ASSERT_TRUE(device_.SetSpeed(baud, false)) << device_.Error();
+    ASSERT_EQ(device_.SetSpeed(baud, false), TPortStatus::Ok) << device_.Error();
 }
 
 TBytes LineTest::DeviceRead(size_t count) {

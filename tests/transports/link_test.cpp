@@ -89,7 +89,7 @@ TBytes WithCrc(TBytes frame) {
 TEST_F(LineTest, RS485WorksOnAPortWithoutModemLines) {
     TModbusSlave slave(PortB(), 19200);
     ASSERT_TRUE(slave.Connected());
-    int32_t id = Factory().GetTransport(RS485Props(4));
+    int32_t id = Factory().GetTransport(RS485Props(4, 1000, 20));  // a gap of 100 ms
     ASSERT_NE(id, kNoID);
     auto rs485 = std::dynamic_pointer_cast<TRS485Transport>(Transport(id));
     ASSERT_TRUE(rs485);
