@@ -223,6 +223,7 @@ bool TComTransport::ReceiveAnswer(TBaseTransportTask&, int32_t answerTimeout, in
         // Silence: no answer before the first byte, the end of the frame after it.
         if (status == TPortStatus::TimedOut) return RxLen > 0;
         if (!Check(status)) return false;
+        int32_t before = RxLen;
         for (;;) {
             size_t got = 0;
             std::span<uint8_t> room(RxData.data() + RxLen, size_t(kTaskDataCapacity - RxLen));
@@ -232,7 +233,8 @@ bool TComTransport::ReceiveAnswer(TBaseTransportTask&, int32_t answerTimeout, in
             if (RxLen >= kTaskDataCapacity) return true;
             if (got == 0) break;  // the driver has nothing more: the silence starts now
         }
-        if (RxLen > 0) deadline = TClock::now() + std::chrono::milliseconds(std::max(gap, 0));
+        // A wake-up that brought nothing keeps the deadline it had.
+        if (RxLen > before) deadline = TClock::now() + std::chrono::milliseconds(std::max(gap, 0));
     }
 }
 

@@ -194,14 +194,15 @@ TPortStatus TSerialPort::Drain(TClock::time_point deadline) {
         std::this_thread::sleep_until(std::min(now + step, deadline));
     }
     if (::tcdrain(fd_) != 0 && errno != EINTR) return Status("tcdrain");
-    // The last character may still be in the shift register.
+    // The last character may still be in the shift register: give it a few character times.
+    auto emptyBy = std::min(deadline, TClock::now() + CharTime() * 4 + 1ms);
     for (;;) {
         int lsr = 0;
         if (::ioctl(fd_, TIOCSERGETLSR, &lsr) != 0 || (lsr & TIOCSER_TEMT)) break;
         auto now = TClock::now();
-        if (now >= deadline) break;
+        if (now >= emptyBy) break;
         std::this_thread::sleep_until(
-            std::min(now + std::max<TClock::duration>(CharTime() / 4, kMinDrainStep), deadline));
+            std::min(now + std::max<TClock::duration>(CharTime() / 4, kMinDrainStep), emptyBy));
     }
     return TPortStatus::Ok;
 }
