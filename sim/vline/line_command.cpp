@@ -14,14 +14,14 @@ using TKind = TLineCommand::TKind;
 
 enum class TArgs { None, End, MaybeEnd, Corrupt, Delay, Switch };
 
-struct TCommandSpec {
+struct TCommandEntry {
     std::string_view Name;
     TKind Kind;
     TArgs Args;
     std::string_view Usage;
 };
 
-constexpr TCommandSpec kSpecs[] = {
+constexpr TCommandEntry kCommands[] = {
     {"drop", TKind::Drop, TArgs::End, "drop A|B"},
     {"corrupt", TKind::Corrupt, TArgs::Corrupt, "corrupt A|B OFFSET [MASK]"},
     {"delay", TKind::Delay, TArgs::Delay, "delay A|B MILLISECONDS"},
@@ -103,13 +103,14 @@ bool TakeArgs(TArgs args, std::span<const std::string> words, TLineCommand& comm
 TParsedCommand ParseLineCommand(std::string_view text) {
     auto words = Words(text);
     if (words.empty()) return {};
-    auto spec = std::find_if(std::begin(kSpecs), std::end(kSpecs),
-                             [&](const TCommandSpec& s) { return s.Name == words[0]; });
-    if (spec == std::end(kSpecs)) return {{}, "unknown command \"" + words[0] + "\"; type help"};
+    auto entry = std::find_if(std::begin(kCommands), std::end(kCommands),
+                              [&](const TCommandEntry& s) { return s.Name == words[0]; });
+    if (entry == std::end(kCommands))
+        return {{}, "unknown command \"" + words[0] + "\"; type help"};
     TLineCommand command;
-    command.Kind = spec->Kind;
-    if (!TakeArgs(spec->Args, std::span(words).subspan(1), command))
-        return {{}, "usage: " + std::string(spec->Usage)};
+    command.Kind = entry->Kind;
+    if (!TakeArgs(entry->Args, std::span(words).subspan(1), command))
+        return {{}, "usage: " + std::string(entry->Usage)};
     return {command, {}};
 }
 

@@ -70,11 +70,11 @@ void TLineEngine::Service(std::span<const pollfd> polled, TLineTime now) {
 
 void TLineEngine::ReadFrom(TEnd end, TLineTime now) {
     TLinePath& path = Path(DirectionFrom(end));
-    std::vector<std::uint8_t> buffer(path.Room());
+    auto buffer = std::span(readBuffer_).first(path.Room());
     std::size_t n = End(end).Read(buffer);
     auto settings = End(end).Settings();
     if (n == 0 || !settings) return;
-    path.Accept(now, std::span(buffer).first(n), FormatOf(*settings));
+    path.Accept(now, buffer.first(n), FormatOf(*settings));
 }
 
 std::vector<TFrameRecord> TLineEngine::Advance(TLineTime now) {

@@ -131,36 +131,36 @@ TBytes CorruptedAt3(TBytes bytes) {
     return bytes;
 }
 
+void Nothing(TVirtualLine&, TDirection) {}
+void Drop(TVirtualLine& line, TDirection way) {
+    line.DropNextFrame(way);
+}
+void Corrupt3(TVirtualLine& line, TDirection way) {
+    line.CorruptNextFrame(way, 3);
+}
+void CutWay(TVirtualLine& line, TDirection way) {
+    line.Cut(way);
+}
+void RestoreWay(TVirtualLine& line, TDirection way) {
+    line.Restore(way);
+}
+void CutBoth(TVirtualLine& line, TDirection) {
+    line.Cut();
+}
+void RestoreBoth(TVirtualLine& line, TDirection) {
+    line.Restore();
+}
+
+// clang-format off
 const TFaultCase kFaultCases[] = {
-    {"no fault", [](TVirtualLine&, TDirection) {}, [](TVirtualLine&, TDirection) {}, kRequest,
-     false, false, 0, false},
-    {"drop",
-     [](TVirtualLine& l, TDirection d) { l.DropNextFrame(d); },
-     [](TVirtualLine&, TDirection) {},
-     {},
-     true,
-     false,
-     0,
-     false},
-    {"corrupt byte 3", [](TVirtualLine& l, TDirection d) { l.CorruptNextFrame(d, 3); },
-     [](TVirtualLine&, TDirection) {}, CorruptedAt3(kRequest), false, true, 0, false},
-    {"cut one way",
-     [](TVirtualLine& l, TDirection d) { l.Cut(d); },
-     [](TVirtualLine& l, TDirection d) { l.Restore(d); },
-     {},
-     false,
-     false,
-     8,
-     false},
-    {"cut both ways",
-     [](TVirtualLine& l, TDirection) { l.Cut(); },
-     [](TVirtualLine& l, TDirection) { l.Restore(); },
-     {},
-     false,
-     false,
-     8,
-     true},
+    // name             arm       mend         received                dropped corrupt lost other
+    {"no fault",       Nothing,  Nothing,     kRequest,               false,  false,  0,   false},
+    {"drop",           Drop,     Nothing,     {},                     true,   false,  0,   false},
+    {"corrupt byte 3", Corrupt3, Nothing,     CorruptedAt3(kRequest), false,  true,   0,   false},
+    {"cut one way",    CutWay,   RestoreWay,  {},                     false,  false,  8,   false},
+    {"cut both ways",  CutBoth,  RestoreBoth, {},                     false,  false,  8,   true},
 };
+// clang-format on
 
 // Arms the fault, sends a frame the other way and then the frame the fault is for, mends
 // the line, and sends a marker both ways: each receiver must read what got through, then
