@@ -36,7 +36,9 @@ class RigLink : public ::testing::Test {
   protected:
     void SetUp() override {
         trelon::test::TPrivateBus& bus = LinkBus({});
-        line_ = std::make_unique<TVirtualLine>(TLineOptions{dir_.path().toStdString()});
+        TLineOptions options;
+        options.Directory = dir_.path().toStdString();
+        line_ = std::make_unique<TVirtualLine>(options);
         slave_ = std::make_unique<TModbusBenchSlave>(
             line_->Path(TEnd::B).string(), 9600,
             std::map<int, std::string>{{1, "ОДКС-512 76.02.01.07 rev"},
