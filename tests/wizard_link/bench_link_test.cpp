@@ -86,6 +86,19 @@ TEST_F(BenchLink, SearchFindsTheDevicesOfEachKind) {
     EXPECT_FALSE(w.Form().NextEnabled());
 }
 
+TEST_F(BenchLink, FirstRunGetsAPortOnTheGivenLine) {
+    TLinkWindow w;
+    TPortFrm* port = w.Sys().AddFirstPort(QStringLiteral("/tmp/bench-line"));
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->PortName(), QStringLiteral("/tmp/bench-line"));
+    ASSERT_TRUE(WaitUntil([port] { return port->IsOpen(); }));
+    ASSERT_TRUE(w.Search(port));
+    for (int kind : {dkImr, dkIpt, dkUsi, dkFlowmeter}) EXPECT_TRUE(w.Sys().Found(kind)) << kind;
+    // Not when the settings brought ports.
+    EXPECT_EQ(w.Sys().AddFirstPort(QStringLiteral("/tmp/other")), nullptr);
+    EXPECT_EQ(w.Sys().Ports().size(), 1u);
+}
+
 TEST_F(BenchLink, AddressSyntaxErrorSendsNothing) {
     TLinkWindow w;
     TPortFrm* port = w.AddPort(QStringLiteral("/tmp/bench-line"), QStringLiteral("3-5x7"));

@@ -11,6 +11,7 @@
 #include "new_variant.h"
 #include "port_names.h"
 #include "query_table.h"
+#include "run_options.h"
 
 namespace trelon::wizard {
 namespace {
@@ -188,6 +189,19 @@ TEST(QueryTable, QidsAreNeverGivenTwice) {
     EXPECT_EQ(table.Register(nullptr, QStringLiteral("Режим"), true), 3);
     EXPECT_EQ(table.Registered(), 4);
     EXPECT_EQ(table.Find(-1), nullptr);
+}
+
+TEST(RunOptions, FirstPort) {
+    QString error;
+    int exitCode = -1;
+    auto options = ParseRunOptions(
+        {QStringLiteral("metrovik"), QStringLiteral("--port"), QStringLiteral("/tmp/lineA")}, error,
+        exitCode);
+    ASSERT_TRUE(options) << error.toStdString();
+    EXPECT_EQ(options->FirstPort, QStringLiteral("/tmp/lineA"));
+    options = ParseRunOptions({QStringLiteral("metrovik")}, error, exitCode);
+    ASSERT_TRUE(options);
+    EXPECT_TRUE(options->FirstPort.isEmpty());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "pages.h"
 #include "run_options.h"
 #include "settings_path.h"
+#include "sys_frm.h"
 #include "ver_info.h"
 
 namespace trelon::wizard {
@@ -28,6 +29,8 @@ int RunMetrovik(int argc, char** argv) {
     TPathEnvironment env = CurrentPathEnvironment();
     TMainForm form(ProgramPages(), {ResolveSettingsPath(options->ConfigPath, env),
                                     DefaultReportPath(env), options->TimeScale});
+    if (!options->FirstPort.isEmpty())
+        form.PageAs<TSysFrm>(TPageId::SysFrm)->AddFirstPort(options->FirstPort);
     form.show();
     return app.exec();
 }

@@ -18,8 +18,14 @@ std::optional<TRunOptions> ParseRunOptions(const QStringList& arguments, QString
     QCommandLineOption timeScale(QStringLiteral("time-scale"),
                                  QStringLiteral("Run waits and countdowns X times faster."),
                                  QStringLiteral("X"), QStringLiteral("1"));
+    QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Serial port of a first port page, opened at start, when the settings "
+                       "file has no ports (first run)."),
+        QStringLiteral("PATH"));
     parser.addOption(config);
     parser.addOption(timeScale);
+    parser.addOption(port);
     exitCode = 2;
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -39,6 +45,7 @@ std::optional<TRunOptions> ParseRunOptions(const QStringList& arguments, QString
     }
     TRunOptions options;
     options.ConfigPath = parser.value(config);
+    options.FirstPort = parser.value(port);
     bool ok = false;
     options.TimeScale = parser.value(timeScale).toDouble(&ok);
     if (!ok || !std::isfinite(options.TimeScale) || options.TimeScale <= 0) {

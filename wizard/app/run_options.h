@@ -11,6 +11,7 @@ namespace trelon::wizard {
 struct TRunOptions {
     QString ConfigPath;      // --config FILE: the settings file to use
     double TimeScale = 1.0;  // --time-scale X: waits and countdowns run X times faster
+    QString FirstPort;       // --port PATH: a port page on this line when the settings have none
 };
 
 // The options, or nothing with the message in error; --help and --version give nothing

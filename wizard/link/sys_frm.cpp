@@ -93,6 +93,15 @@ TPortFrm* TSysFrm::AddPort() {
     return port;
 }
 
+TPortFrm* TSysFrm::AddFirstPort(const QString& path) {
+    if (!ports_.empty()) return nullptr;
+    TPortFrm* port = AddPort();
+    port->SetPortName(path);
+    port->SetAddressText(QStringLiteral("1,3-5"));
+    port->OpenPort();
+    return port;
+}
+
 void TSysFrm::RequestRemoval(TPortFrm* port) {
     QCoreApplication::postEvent(this, new TRemovePortEvent(port));
 }

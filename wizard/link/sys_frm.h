@@ -33,6 +33,9 @@ class TSysFrm : public TBaseFrame {
     // removal waits until no page is inside a wait.
     void RemovePort(TPortFrm* port);
     const std::vector<TPortFrm*>& Ports() const { return ports_; }
+    // On a first run (no ports yet): a port page on the path, searching the addresses
+    // "1,3-5", opened at once. nullptr when there are ports already.
+    TPortFrm* AddFirstPort(const QString& path);
 
     void AddDevice(int address, const QString& answer, TPortFrm* port, TMBComMaster* link);
     void RemoveDevicesOfPort(TPortFrm* port);
