@@ -334,6 +334,25 @@ TEST_F(BenchLink, WaitsNestAndPortRemovalWaitsForThem) {
     EXPECT_TRUE(page.Answers.empty());
 }
 
+TEST_F(BenchLink, AnAnswerHeldUpByANestedWaitIsKept) {
+    TLinkWindow w;
+    TPortFrm* port = w.AddPort(QStringLiteral("/tmp/bench-line"), QStringLiteral("3"));
+    ASSERT_TRUE(w.Open(port));
+    TRecordingPage outer, nested;
+    int outerQid = 0, nestedQid = 0;
+    int nestedResult = -1;
+    QTimer::singleShot(0, [&] {
+        // The nested wait outlasts the outer wait's bound (3 s); closing the port ends it.
+        QTimer::singleShot(3500, [&] { Button(port, "btnConnect")->click(); });
+        nestedResult = ReadRegister(port, &nested, nestedQid, 99, 2);
+    });
+    EXPECT_EQ(ReadRegister(port, &outer, outerQid, 3, 1), mbcOK);
+    EXPECT_EQ(nestedResult, mbcNoAnswer);
+    ASSERT_EQ(outer.Answers.size(), 1u);
+    EXPECT_EQ(outer.Answers[0].Value, 1);
+    EXPECT_TRUE(w.Log().filter(QStringLiteral("Регистр 1: Прибор не отвечает")).isEmpty());
+}
+
 TEST_F(BenchLink, CallsToTheServerRunNoGuiEvents) {
     TLinkWindow w;
     TPortFrm* port = w.AddPort(QStringLiteral("/tmp/bench-line"), QStringLiteral("3"));

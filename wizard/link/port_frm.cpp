@@ -43,6 +43,7 @@ struct TPortFrm::TActiveWait {
     explicit TActiveWait(int qid) : Qid(qid) {}
     int Qid;
     int Result = kWaitingResult;
+    bool TimedOut = false;
     QEventLoop Loop;
 };
 
@@ -200,8 +201,12 @@ int TPortFrm::WaitAnswer(int qid) {
     waits_.push_back(&wait);
     QTimer bound;
     bound.setSingleShot(true);
+    // An answer may have come while a nested wait keeps this one from returning: the
+    // bound then changes nothing.
     connect(&bound, &QTimer::timeout, &wait.Loop, [&wait] {
+        if (wait.Result != kWaitingResult) return;
         wait.Result = mbcNoAnswer;
+        wait.TimedOut = true;
         wait.Loop.quit();
     });
     const int boundMs = WaitBoundMs();
@@ -211,7 +216,7 @@ int TPortFrm::WaitAnswer(int qid) {
         wait.Loop.exec();
     }
     waits_.erase(std::find(waits_.begin(), waits_.end(), &wait));
-    if (!bound.isActive())
+    if (wait.TimedOut)
         AddLog(QStringLiteral("%1: %2 (нет ответа за %3 с)")
                    .arg(description, ResultText(mbcNoAnswer))
                    .arg(boundMs / 1000));
