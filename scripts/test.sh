@@ -7,7 +7,7 @@ scripts/setup.sh build RelWithDebInfo
 ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 300
 
 # Suites of the worker threads, queues, transports and masters (no Qt inside).
-SANITIZED=(core_tests log_tests model_tests modbus_proto_tests)
+SANITIZED=(core_tests log_tests model_tests modbus_proto_tests modbus_master_tests transport_tests)
 for type in Tsan Asan; do
   dir="build-$(echo "$type" | tr '[:upper:]' '[:lower:]')"
   targets=()

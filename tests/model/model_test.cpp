@@ -74,7 +74,10 @@ TEST_F(ModelTest, ATransportServesInOrderAndRetriesBehindNewerTasks) {
     }
     gate.Set();
     ASSERT_TRUE(m->WaitAnswers(3));
-    EXPECT_EQ(t->Performed, (std::vector<int32_t>{1, 2, 3, 1}));
+    {
+        std::lock_guard lock(t->Mutex);
+        EXPECT_EQ(t->Performed, (std::vector<int32_t>{1, 2, 3, 1}));
+    }
     std::vector<int32_t> order;
     for (auto& a : m->Answers) order.push_back(a->QID);
     EXPECT_EQ(order, (std::vector<int32_t>{2, 3, 1}));
@@ -103,7 +106,10 @@ TEST_F(ModelTest, CancelledTasksComeBackUnperformedAndOrphansAreFreed) {
     t->CancelMasterTask(m->ID(), 9);
     gate.Set();
     ASSERT_TRUE(m->WaitAnswers(3));
-    EXPECT_EQ(t->Performed, (std::vector<int32_t>{7, 8, 10}));
+    {
+        std::lock_guard lock(t->Mutex);
+        EXPECT_EQ(t->Performed, (std::vector<int32_t>{7, 8, 10}));
+    }
     EXPECT_TRUE(m->Answers[2]->Cancelled);
     EXPECT_EQ(m->Answers[2]->QID, 9);
     m->Answers.clear();

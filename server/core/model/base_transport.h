@@ -68,8 +68,9 @@ class TBaseTransport : public TWorkerThread {
     bool WaitAbortable(TEvent* handle, int64_t milliseconds, bool abortable);
     void SetAbortHandle(TEvent* abort);
 
-    // Guards the queue, the closing flag and the settings of the concrete class.
-    TOrderedMutex& TasksLock() { return tasksLock_; }
+    // Guards the queue, the closing flag and the settings of the concrete class (also for
+    // const readers such as SameProps).
+    TOrderedMutex& TasksLock() const { return tasksLock_; }
 
     std::array<uint8_t, kTaskDataCapacity> RxData{};
     int32_t RxLen = 0;
@@ -84,7 +85,7 @@ class TBaseTransport : public TWorkerThread {
 
     const int32_t id_;
     const uint8_t kind_;
-    TOrderedMutex tasksLock_{TLockLevel::TransportTasks};
+    mutable TOrderedMutex tasksLock_{TLockLevel::TransportTasks};
     std::deque<TTransportTaskPtr> tasks_;
     bool closing_ = false;
     int usage_ = 1;
