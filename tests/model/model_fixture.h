@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "core/model/server_factory.h"
@@ -18,7 +19,8 @@ namespace trelon::test {
 inline constexpr int kFakeTransportKind = 90;
 inline constexpr int kFakeMasterKind = 91;
 
-// Props: [kind, port name, speed]. Port "bad" cannot be opened.
+// Props: [kind, port name, speed]. Port "bad" cannot be opened, nor a port another fake
+// transport holds open (as a locked serial port).
 class TFakeTransport : public TBaseTransport {
   public:
     TFakeTransport() : TBaseTransport(tkRS232) {}
@@ -28,8 +30,26 @@ class TFakeTransport : public TBaseTransport {
     std::mutex Mutex;
 
     void SetProps(const TVariant& props) override { props_ = props; }
-    bool Connect(TEvent*) override { return props_[1].ToText() != "bad"; }
-    void Disconnect() override {}
+    bool Connect(TEvent*) override {
+        std::lock_guard lock(OpenPortsMutex());
+        return props_[1].ToText() != "bad" && OpenPorts().insert(props_[1].ToText()).second &&
+               (open_ = true);
+    }
+    void Disconnect() override {
+        if (CloseGate) CloseGate->Wait();
+        std::lock_guard lock(OpenPortsMutex());
+        if (open_) OpenPorts().erase(props_[1].ToText());
+        open_ = false;
+    }
+    TEvent* CloseGate = nullptr;  // when set, closing waits for it
+    static std::set<std::string>& OpenPorts() {
+        static std::set<std::string> ports;
+        return ports;
+    }
+    static std::mutex& OpenPortsMutex() {
+        static std::mutex m;
+        return m;
+    }
     bool SameProps(const TVariant& p) const override {
         return p[1].ToText() == props_[1].ToText() && p[2].ToInt() == props_[2].ToInt();
     }
@@ -47,6 +67,7 @@ class TFakeTransport : public TBaseTransport {
 
   private:
     TVariant props_;
+    bool open_ = false;
 };
 
 // Collects what transports give back.

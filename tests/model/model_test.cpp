@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "core/event.h"
 #include "model_fixture.h"
 
@@ -10,7 +12,7 @@ TEST_F(ModelTest, TransportsAreSharedByPropsAndClosedWithTheLastUser) {
     auto first = Transport("ttyA", 9600);
     const int32_t id = first->ID();
     EXPECT_EQ(Factory().GetTransport(Props("ttyA", 9600)), id);
-    const int32_t other = Factory().GetTransport(Props("ttyA", 19200));
+    const int32_t other = Factory().GetTransport(Props("ttyB", 19200));
     EXPECT_NE(other, id);
     EXPECT_EQ(Count("Создание транспорта RS232 (ID = " + std::to_string(id) + ")"), 1);
 
@@ -141,6 +143,18 @@ TEST_F(ModelTest, AClosingTransportGivesQueuedTasksBackAsDropped) {
     TTransportTaskPtr late = Task(*t, m->ID(), 3);
     EXPECT_FALSE(t->AddTask(late));  // refused, and left with the caller
     EXPECT_NE(late, nullptr);
+}
+
+TEST_F(ModelTest, APortClosedAndOpenedAgainAtOnceIsFree) {
+    auto t = Transport("ttyR", 1);
+    TEvent gate;
+    t->CloseGate = &gate;
+    Factory().ReleaseTransport(t->ID());
+    t.reset();
+    // Another speed is another transport: it needs the port the first one still holds.
+    std::thread opener([&] { gate.Set(); });
+    EXPECT_NE(Factory().GetTransport(Props("ttyR", 2)), kNoID);
+    opener.join();
 }
 
 TEST_F(ModelTest, AFoundMasterStaysAliveAfterItIsFreed) {

@@ -27,7 +27,9 @@ void TBaseTransport::Announce() {
                " (ID = " + std::to_string(id_) + ")");
 }
 
-void TBaseTransport::StartThread() { Start("transport " + std::to_string(id_)); }
+void TBaseTransport::StartThread() {
+    Start("transport " + std::to_string(id_));
+}
 
 void TBaseTransport::Shutdown() {
     LogMessage("Удаление транспорта " + TransportDisplayName(kind_) +

@@ -69,6 +69,11 @@ std::shared_ptr<TBaseMaster> TServerFactory::NewMaster(int kind) {
 }
 
 int32_t TServerFactory::GetTransport(const TVariant& props) {
+    {
+        // Bounded: a release waits at most for the exchange in progress on that link.
+        std::unique_lock lock(queueMutex_);
+        idle_.wait_for(lock, std::chrono::seconds(30), [this] { return releasesPending_ == 0; });
+    }
     std::shared_ptr<TBaseTransport> failed;
     {
         std::lock_guard lock(transportsLock_);
@@ -154,6 +159,10 @@ void TServerFactory::ConnectTransport(ITransportStateListener* requester, const 
 }
 
 void TServerFactory::ReleaseTransport(int32_t id) {
+    {
+        std::lock_guard lock(queueMutex_);
+        ++releasesPending_;
+    }
     Queue({ftReleaseTransport, {}, 0, nullptr, id, 0});
 }
 
@@ -194,14 +203,17 @@ void TServerFactory::ProcessOne() {
         queue_.pop_front();
         busy_ = true;
     }
+    // Whatever happens to the request, waiters learn that it is done.
     struct TIdleOnExit {
         TServerFactory* f;
+        bool release;
         ~TIdleOnExit() {
             std::lock_guard lock(f->queueMutex_);
             f->busy_ = false;
+            if (release) --f->releasesPending_;
             f->idle_.notify_all();
         }
-    } idleOnExit{this};
+    } idleOnExit{this, task.TaskKind == ftReleaseTransport};
     switch (task.TaskKind) {
         case ftConnectTransport:
             DoConnect(task);

@@ -58,7 +58,8 @@ class TServerFactory : public TWorkerThread {
     std::shared_ptr<TBaseMaster> NewMaster(int kind);
 
     // A transport for the props: a shared one that matches, or a new connected one; -1
-    // when the link cannot be opened.
+    // when the link cannot be opened. Releases queued before it are performed first, so a
+    // client that closes a port and opens it again finds it free.
     int32_t GetTransport(const TVariant& props);
     // A new running master with the props and handler; its identifier.
     int32_t CreateMaster(const TVariant& props, TExchangeHandler handler);
@@ -108,6 +109,7 @@ class TServerFactory : public TWorkerThread {
     std::deque<TFactoryTask> queue_;
     std::condition_variable idle_;
     bool busy_ = false;
+    int releasesPending_ = 0;  // queued or running ftReleaseTransport requests
 
     std::recursive_mutex anyTransportsMutex_;
     std::vector<ITransportStateListener*> anyTransports_;

@@ -18,7 +18,7 @@ struct TExchange {
 
 class TMBClient : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TMBClient(QDBusConnection bus);
     TServerObject& Object() { return obj_; }
     void Set(const char* property, const QVariant& value);
@@ -29,11 +29,11 @@ public:
     std::deque<TExchange> Exchanges;
     std::deque<bool> ConnectedEvents;
 
-public slots:
+  public slots:
     void OnExchange(int qid, int address, int function, trelon::TVariant value, int result);
     void OnChangeConnected(bool connected);
 
-private:
+  private:
     TServerObject obj_;
 };
 

@@ -21,7 +21,9 @@ void TMBClient::Set(const char* property, const QVariant& value) {
     obj_.SetProperty(kIface, property, value);
 }
 
-QVariant TMBClient::Get(const char* property) { return obj_.Property(kIface, property); }
+QVariant TMBClient::Get(const char* property) {
+    return obj_.Property(kIface, property);
+}
 
 void TMBClient::Call(const char* method, const QVariantList& args) {
     obj_.Call(kIface, method, args);
@@ -43,11 +45,12 @@ std::optional<TExchange> TMBClient::Next(int qid, int timeoutMs) {
     return found;
 }
 
-void TMBClient::OnExchange(int qid, int address, int function, trelon::TVariant value,
-                           int result) {
+void TMBClient::OnExchange(int qid, int address, int function, trelon::TVariant value, int result) {
     Exchanges.push_back({qid, address, function, value, result});
 }
 
-void TMBClient::OnChangeConnected(bool connected) { ConnectedEvents.push_back(connected); }
+void TMBClient::OnChangeConnected(bool connected) {
+    ConnectedEvents.push_back(connected);
+}
 
 }  // namespace trelon::test
