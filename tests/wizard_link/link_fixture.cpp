@@ -1,8 +1,10 @@
 #include "link_fixture.h"
 
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QTableWidget>
 
+#include "bus/server_proxy.h"
 #include "log_frame.h"
 #include "pages.h"
 #include "port_frm.h"
@@ -80,6 +82,26 @@ bool TLinkWindow::SaveScreenshot(const QString& fileName) {
 
 QPushButton* Button(QWidget* parent, const char* objectName) {
     return parent->findChild<QPushButton*>(QString::fromLatin1(objectName));
+}
+
+TServerRun::TServerRun(const QString& folder) {
+    const QDir dir(folder);
+    process_.start(trelon::test::BinDir() + QStringLiteral("/trelonsrv"),
+                   {QStringLiteral("--config"), dir.filePath(QStringLiteral("TrelonSrv.ini")),
+                    QStringLiteral("--log-dir"), dir.filePath(QStringLiteral("logs"))});
+}
+
+TServerRun::~TServerRun() {
+    process_.terminate();
+    if (!process_.waitForFinished(10000)) process_.kill();
+}
+
+bool TServerRun::Up() {
+    if (!process_.waitForStarted()) return false;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return WaitUntil([&bus] {
+        return bus.interface()->isServiceRegistered(QLatin1String(kServerName)).value();
+    });
 }
 
 void TRecordingPage::AnswerReceived(QObject*, int qid, int mbAddr, int, const TVariant& value,

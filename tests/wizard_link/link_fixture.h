@@ -3,6 +3,7 @@
 // private bus per test process, whose activation file names the server under test.
 #pragma once
 
+#include <QProcess>
 #include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -56,6 +57,19 @@ class TLinkWindow {
 };
 
 QPushButton* Button(QWidget* parent, const char* objectName);
+
+// The real server started by hand on the test's bus, its settings file and logs in a
+// folder; ended with the object.
+class TServerRun {
+  public:
+    explicit TServerRun(const QString& folder);
+    ~TServerRun();
+    // The server owns its name on the bus.
+    bool Up();
+
+  private:
+    QProcess process_;
+};
 
 // A page that records the link's calls.
 class TRecordingPage : public TBaseFrame {

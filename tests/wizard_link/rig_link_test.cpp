@@ -4,11 +4,8 @@
 // gets its ports and devices back from the settings file and reopens the port.
 #include <gtest/gtest.h>
 
-#include <QDBusConnectionInterface>
-#include <QProcess>
 #include <QTemporaryDir>
 
-#include "bus/server_proxy.h"
 #include "device_kind.h"
 #include "link_fixture.h"
 #include "modbus_bench_slave.h"
@@ -35,7 +32,7 @@ QStringList RigRows(int port) {
 class RigLink : public ::testing::Test {
   protected:
     void SetUp() override {
-        trelon::test::TPrivateBus& bus = LinkBus({});
+        LinkBus({});
         TLineOptions options;
         options.Directory = dir_.path().toStdString();
         line_ = std::make_unique<TVirtualLine>(options);
@@ -46,19 +43,8 @@ class RigLink : public ::testing::Test {
                                        {4, "ЗРТ-ИПТ 64.10.00.03-1"},
                                        {5, "ЗРТ-УСИ 64.09.02.01-1"}});
         ASSERT_TRUE(slave_->Started());
-        server_.start(trelon::test::BinDir() + QStringLiteral("/trelonsrv"),
-                      {QStringLiteral("--config"), dir_.filePath(QStringLiteral("TrelonSrv.ini")),
-                       QStringLiteral("--log-dir"), dir_.filePath(QStringLiteral("logs"))});
-        ASSERT_TRUE(server_.waitForStarted());
-        QDBusConnection client = bus.Connect(QStringLiteral("rig-watch"));
-        ASSERT_TRUE(WaitUntil([&client] {
-            return client.interface()->isServiceRegistered(QLatin1String(kServerName)).value();
-        }));
-    }
-
-    void TearDown() override {
-        server_.terminate();
-        server_.waitForFinished(10000);
+        server_ = std::make_unique<TServerRun>(dir_.path());
+        ASSERT_TRUE(server_->Up());
     }
 
     QString LinePath() const { return QString::fromStdString(line_->Path(TEnd::A).string()); }
@@ -66,7 +52,7 @@ class RigLink : public ::testing::Test {
     QTemporaryDir dir_;
     std::unique_ptr<TVirtualLine> line_;
     std::unique_ptr<TModbusBenchSlave> slave_;
-    QProcess server_;
+    std::unique_ptr<TServerRun> server_;
 };
 
 TEST_F(RigLink, SearchFindsTheFourDeviceKinds) {
