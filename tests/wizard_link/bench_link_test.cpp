@@ -99,6 +99,31 @@ TEST_F(BenchLink, FirstRunGetsAPortOnTheGivenLine) {
     EXPECT_EQ(w.Sys().Ports().size(), 1u);
 }
 
+TEST_F(BenchLink, ControlsKeepTheirComponentNames) {
+    TLinkWindow w;
+    TPortFrm* port = w.AddPort(QStringLiteral("/tmp/bench-line"), QStringLiteral("3"));
+    const std::pair<const char*, const char*> names[] = {
+        {"btnAddPort", "Добавить COM-порт"},
+        {"Button2", "Очистить список приборов"},
+        {"SgDev", "Список приборов"},
+        {"PnlPorts", "Порты"},
+        {"cbxPort", "Порт"},
+        {"cbxSpeed", "Скорость"},
+        {"EdtAdrs", "Адреса поиска"},
+        {"btnConnect", "Открыть порт"},
+        {"BtnFind", "Искать"},
+        {"BtnDel", "Удалить"},
+        {"BtnAdv", "Дополнительно"},
+    };
+    for (const auto& [object, accessible] : names) {
+        auto* control = w.Sys().findChild<QWidget*>(QString::fromLatin1(object));
+        ASSERT_NE(control, nullptr) << object;
+        EXPECT_EQ(control->accessibleName(), QString::fromUtf8(accessible)) << object;
+    }
+    ASSERT_TRUE(w.Open(port));
+    EXPECT_EQ(Button(port, "btnConnect")->accessibleName(), QStringLiteral("Закрыть порт"));
+}
+
 TEST_F(BenchLink, AddressSyntaxErrorSendsNothing) {
     TLinkWindow w;
     TPortFrm* port = w.AddPort(QStringLiteral("/tmp/bench-line"), QStringLiteral("3-5x7"));
