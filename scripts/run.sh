@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the main job: the server on the user's session bus, answering.
+# Sets up, builds and runs the main job on the built-in rig simulator: the simulated rig on a
+# virtual serial line, the server on the session bus, and a client that finds the rig's four
+# devices through the server and reads the flowmeter.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,13 +12,24 @@ if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ ! -S "/run/user/$(id -u)/bus" ]; 
 fi
 scripts/setup.sh build RelWithDebInfo
 
-BIN=build/bin
-"$BIN/trelonsrv" &
-SERVER=$!
-trap 'kill $SERVER 2>/dev/null; wait $SERVER 2>/dev/null' EXIT
-# Wait until the server owns its name (it prints a line when it does).
+BIN=$PWD/build/bin
+RUN=$PWD/build/run
+mkdir -p "$RUN"
+[ -f "$RUN/TrelonSrv.ini" ] || printf '[LogKeeper]\nKeepLog=1\n' > "$RUN/TrelonSrv.ini"
+
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null' EXIT
+"$BIN/rigsim" --dir "$RUN" --time-scale 10 < /dev/null > "$RUN/rigsim.out" &
+pids+=($!)
+for _ in $(seq 100); do grep -q ' /' "$RUN/rigsim.out" 2>/dev/null && break; sleep 0.1; done
+PORT=$(awk 'NR==1 {print $2}' "$RUN/rigsim.out")
+echo "Simulated rig: $(head -1 "$RUN/rigsim.out")"
+
+"$BIN/trelonsrv" --config "$RUN/TrelonSrv.ini" --log-dir "$RUN/Logs" &
+pids+=($!)
 for _ in $(seq 100); do
   /usr/bin/python3 docs/automation_example.py --ping >/dev/null 2>&1 && break
   sleep 0.1
 done
-/usr/bin/python3 docs/automation_example.py
+/usr/bin/python3 docs/rig_demo.py "$PORT" 9600
+echo "Server log: $(ls -t "$RUN"/Logs/*.log | head -1)"
