@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "codepage.h"
+#include "number_text.h"
 
 namespace trelon {
 
@@ -26,27 +27,6 @@ std::string Trim(std::string_view s) {
 
 bool SameName(const std::string& a, const std::string& b) {
     return FoldCase(a) == FoldCase(b);
-}
-
-bool ParseInteger(const std::string& text, long long& out) {
-    std::string s = Trim(text);
-    bool neg = !s.empty() && s[0] == '-';
-    size_t pos = (!s.empty() && (s[0] == '-' || s[0] == '+')) ? 1 : 0;
-    int base = 10;
-    if (s.size() > pos + 2 && s[pos] == '0' && (s[pos + 1] == 'x' || s[pos + 1] == 'X')) {
-        base = 16;
-        pos += 2;
-    } else if (s.size() > pos + 1 && s[pos] == '$') {
-        base = 16;
-        pos += 1;
-    }
-    if (pos >= s.size()) return false;
-    unsigned long long mag = 0;
-    auto [end, ec] = std::from_chars(s.data() + pos, s.data() + s.size(), mag, base);
-    if (ec != std::errc() || end != s.data() + s.size()) return false;
-    if (base == 10 && mag > (unsigned long long)(LLONG_MAX) + (neg ? 1 : 0)) return false;
-    out = neg ? (long long)(0 - mag) : (long long)mag;
-    return true;
 }
 
 }  // namespace
@@ -127,13 +107,13 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 long long TIniFile::ReadInteger(const std::string& section, const std::string& key,
                                 long long def) const {
     const TLine* l = FindKey(section, key);
-    long long v = 0;
+    int64_t v = 0;
     return l && ParseInteger(l->Value, v) ? v : def;
 }
 
 bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
     const TLine* l = FindKey(section, key);
-    long long v = 0;
+    int64_t v = 0;
     return l && ParseInteger(l->Value, v) ? v != 0 : def;
 }
 

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "datetime.h"
+#include "number_text.h"
 
 namespace trelon {
 
@@ -58,35 +59,6 @@ std::string Trim(const std::string& s) {
     if (b == std::string::npos) return {};
     size_t e = s.find_last_not_of(" \t\r\n");
     return s.substr(b, e - b + 1);
-}
-
-bool ParseInt(const std::string& text, int64_t& out) {
-    std::string s = Trim(text);
-    if (s.empty()) return false;
-    bool neg = false;
-    size_t pos = 0;
-    if (s[0] == '+' || s[0] == '-') {
-        neg = s[0] == '-';
-        pos = 1;
-    }
-    int base = 10;
-    if (s.size() > pos + 2 && s[pos] == '0' && (s[pos + 1] == 'x' || s[pos + 1] == 'X')) {
-        base = 16;
-        pos += 2;
-    } else if (s.size() > pos + 1 && s[pos] == '$') {
-        base = 16;
-        pos += 1;
-    }
-    uint64_t mag = 0;
-    auto [end, ec] = std::from_chars(s.data() + pos, s.data() + s.size(), mag, base);
-    if (ec != std::errc() || end != s.data() + s.size() || pos == s.size()) return false;
-    if (base == 16 && !neg) {
-        out = int64_t(mag);  // hexadecimal keeps its bit pattern
-        return true;
-    }
-    if (mag > uint64_t(std::numeric_limits<int64_t>::max()) + (neg ? 1u : 0u)) return false;
-    out = neg ? int64_t(0 - mag) : int64_t(mag);
-    return true;
 }
 
 bool ParseReal(const std::string& text, double& out) {
@@ -191,7 +163,7 @@ int64_t TVariant::ToInt64() const {
     }
     if (type_ == vtString) {
         int64_t v = 0;
-        if (ParseInt(str_, v)) return v;
+        if (ParseInteger(str_, v)) return v;
         double d = 0;
         if (ParseReal(str_, d) && d >= -9.2e18 && d <= 9.2e18) return int64_t(std::nearbyint(d));
     }
@@ -215,7 +187,7 @@ bool TVariant::ToBool() const {
         if (s == "true") return true;
         if (s == "false") return false;
         int64_t i = 0;
-        if (ParseInt(s, i)) return i != 0;
+        if (ParseInteger(s, i)) return i != 0;
         double d = 0;
         if (ParseReal(s, d)) return d != 0.0;
     }

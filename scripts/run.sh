@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the main job: the communication server on the session bus, the
-# rig simulator on a virtual serial line, and the Metrovik wizard. On its first run (no
-# ports in its settings yet) the wizard gets a port page on the rig's line, so "Искать"
-# with the default addresses finds the rig's four devices. Without a display the server
-# answers the automation example instead. Arguments go to metrovik.
+# Sets up, builds and runs the main job on the built-in rig simulator: the simulated rig on a
+# virtual serial line, the server on the session bus, and Metrovik. On its first run (no
+# ports in its settings yet) Metrovik gets an open port page on the rig's line, so "Искать"
+# with the default addresses finds the rig's four devices. Without a display a client finds
+# the four devices through the server and reads the flowmeter instead. Arguments go to
+# metrovik.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,38 +15,31 @@ if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ ! -S "/run/user/$(id -u)/bus" ]; 
 fi
 scripts/setup.sh build RelWithDebInfo
 
-BIN=build/bin
-LOG_DIR=$(mktemp -d)
-PIDS=()
-trap 'for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done; rm -rf "$LOG_DIR"' EXIT
+BIN=$PWD/build/bin
+RUN=$PWD/build/run
+TIME_SCALE=10
+mkdir -p "$RUN"
+[ -f "$RUN/TrelonSrv.ini" ] || printf '[LogKeeper]\nKeepLog=1\n' > "$RUN/TrelonSrv.ini"
 
-"$BIN/trelonsrv" &
-PIDS+=($!)
-# Wait until the server owns its name.
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null' EXIT
+"$BIN/rigsim" --dir "$RUN" --time-scale "$TIME_SCALE" < /dev/null > "$RUN/rigsim.out" &
+pids+=($!)
+for _ in $(seq 100); do grep -q ' /' "$RUN/rigsim.out" 2>/dev/null && break; sleep 0.1; done
+PORT=$(awk 'NR==1 {print $2}' "$RUN/rigsim.out")
+echo "Simulated rig: $(head -1 "$RUN/rigsim.out")"
+
+"$BIN/trelonsrv" --config "$RUN/TrelonSrv.ini" --log-dir "$RUN/Logs" &
+pids+=($!)
 for _ in $(seq 100); do
   /usr/bin/python3 docs/automation_example.py --ping >/dev/null 2>&1 && break
   sleep 0.1
 done
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  echo "No display for the wizard: the server answers the automation example instead."
-  /usr/bin/python3 docs/automation_example.py
-  exit 0
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${QT_QPA_PLATFORM:-}" ]; then
+  "$BIN/metrovik" --port "$PORT" --time-scale "$TIME_SCALE" "$@"
+else
+  echo "No display for Metrovik: a client finds the rig's devices through the server."
+  /usr/bin/python3 docs/rig_demo.py "$PORT" 9600
 fi
-
-# The rig on its line; rigsim's first line of output is "devices port".
-"$BIN/rigsim" </dev/null >"$LOG_DIR/rigsim.out" 2>&1 &
-PIDS+=($!)
-PORT=""
-for _ in $(seq 100); do
-  PORT=$(awk 'NR == 1 { print $2 }' "$LOG_DIR/rigsim.out")
-  [ -n "$PORT" ] && break
-  sleep 0.1
-done
-if [ -z "$PORT" ]; then
-  cat "$LOG_DIR/rigsim.out" >&2
-  echo "The rig simulator did not start." >&2
-  exit 1
-fi
-echo "Rig simulator: $(head -n 1 "$LOG_DIR/rigsim.out")"
-"$BIN/metrovik" --port "$PORT" "$@"
+echo "Server log: $(ls -t "$RUN"/Logs/*.log | head -1)"

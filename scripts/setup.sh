@@ -10,7 +10,7 @@ PACKAGES=(
   dbus-daemon dbus-bin
   libmodbus-dev
   libgtest-dev libgmock-dev
-  python3 python3-dbus
+  python3 python3-dbus python3-gi
 )
 
 missing=()

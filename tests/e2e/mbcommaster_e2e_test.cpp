@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "log_text.h"
 #include "mb_client.h"
 #include "modbus_slave.h"
 #include "private_bus.h"
@@ -82,16 +83,7 @@ class MBComMasterEndToEnd : public ::testing::Test {
         c.Set("Retries", retries);
         c.Set("AnswerDelay", answerDelay);
     }
-    std::string Log() {
-        std::string all;
-        for (const auto& f : fs::directory_iterator(dir_ / "Logs")) {
-            std::ifstream in(f.path(), std::ios::binary);
-            std::stringstream ss;
-            ss << in.rdbuf();
-            all += ss.str();
-        }
-        return all;
-    }
+    std::string Log() { return ReadLogFolder(dir_ / "Logs"); }
     TExchange Exchange(int qid) {
         std::optional<TExchange> e = client_->Next(qid);
         EXPECT_TRUE(e.has_value()) << "no OnExchange for QID " << qid;

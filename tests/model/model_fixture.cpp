@@ -1,4 +1,5 @@
 #include "model_fixture.h"
+#include "log_text.h"
 
 #include <fstream>
 #include <sstream>
@@ -53,21 +54,11 @@ TTransportTaskPtr ModelTest::Task(const TBaseTransport&, int32_t masterID, int32
 
 std::string ModelTest::Log() {
     WaitLogWritten();
-    std::string all;
-    for (const auto& f : std::filesystem::directory_iterator(dir_ / "Logs")) {
-        std::ifstream in(f.path(), std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        all += ss.str();
-    }
-    return all;
+    return ReadLogFolder(dir_ / "Logs");
 }
 
 int ModelTest::Count(const std::string& text) {
-    std::string log = Log();
-    int n = 0;
-    for (size_t p = log.find(text); p != std::string::npos; p = log.find(text, p + 1)) ++n;
-    return n;
+    return CountOccurrences(Log(), text);
 }
 
 }  // namespace trelon::test

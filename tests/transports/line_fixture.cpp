@@ -4,6 +4,7 @@
 #include <sstream>
 #include <thread>
 
+#include "log_text.h"
 #include "transports/serial_transports.h"
 
 namespace trelon::test {
@@ -151,21 +152,11 @@ void LineTest::WaitDeviceBytesDelivered() {
 
 std::string LineTest::Log() {
     WaitLogWritten();
-    std::string all;
-    for (const auto& f : std::filesystem::directory_iterator(dir_ / "Logs")) {
-        std::ifstream in(f.path(), std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        all += ss.str();
-    }
-    return all;
+    return ReadLogFolder(dir_ / "Logs");
 }
 
 int LineTest::Count(const std::string& text) {
-    std::string log = Log();
-    int n = 0;
-    for (size_t p = log.find(text); p != std::string::npos; p = log.find(text, p + 1)) ++n;
-    return n;
+    return CountOccurrences(Log(), text);
 }
 
 std::chrono::microseconds LineTime(size_t chars, int baud) {
