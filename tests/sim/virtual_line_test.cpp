@@ -62,6 +62,19 @@ TEST_F(VirtualLineTest, EveryByteValuePassesBothWaysOnRawPorts) {
     TBytes reversed(all.rbegin(), all.rend());
     EXPECT_TRUE(Line().Device(TEnd::A).starts_with("/dev/pts/"));
     EXPECT_EQ(std::filesystem::read_symlink(Line().Path(TEnd::B)), Line().Device(TEnd::B));
+    // Bytes sent to an end nobody has open are lost: wait until the line has seen both
+    // ports open, by probing until a byte gets through each way.
+    for (auto [from, to] : {std::pair{TEnd::A, TEnd::B}, std::pair{TEnd::B, TEnd::A}}) {
+        Port(to);
+        bool through = false;
+        for (int k = 0; k < 200 && !through; ++k) {
+            Port(from).Write(TBytes{0x55});
+            through = !Port(to).Read(1, 20ms).empty();
+        }
+        ASSERT_TRUE(through);
+        while (!Port(to).Read(1, 50ms).empty()) {
+        }  // a late probe
+    }
     Port(TEnd::A).Write(all);
     Port(TEnd::B).Write(reversed);
     EXPECT_EQ(Port(TEnd::B).Read(256), all);
