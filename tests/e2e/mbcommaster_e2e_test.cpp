@@ -178,18 +178,19 @@ TEST_F(MBComMasterEndToEnd, BitsDeviceNameDiagnosticsAndRawExchange) {
     EXPECT_EQ(name.Function, 17);
     EXPECT_NE(name.Value.ToText().find("LMB"), std::string::npos) << name.Value.Debug();
 
-    // libmodbus does not know diagnostics and leaves them unanswered; the request went out.
-    client_->Call("TestDevice", {6});
-    TExchange diag = Exchange(6);
-    EXPECT_EQ(diag.Function, 8);
-    EXPECT_EQ(diag.Result, mbcNoAnswer);
-
     client_->Call("Exchange",
                   {7, kSlave, 17, 0, 0, 0, Arg(TVariant::Array(vtByte, std::vector<TVariant>{}))});
     TExchange raw = Exchange(7);
     EXPECT_EQ(raw.Result, mbcOK);
     EXPECT_TRUE(raw.Value.IsArray());
     EXPECT_GT(raw.Value.Size(), 3u);
+
+    // libmodbus does not know diagnostics and leaves them unanswered, and is
+    // confused for a while after one: this comes last.
+    client_->Call("TestDevice", {6});
+    TExchange diag = Exchange(6);
+    EXPECT_EQ(diag.Function, 8);
+    EXPECT_EQ(diag.Result, mbcNoAnswer);
 }
 
 TEST_F(MBComMasterEndToEnd, PeriodicReadRepeatsUntilFreeTask) {
