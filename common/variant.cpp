@@ -250,6 +250,7 @@ std::string TVariant::ToText() const {
         case vtDouble:
             return FormatReal(real_, false);
         case vtDate:
+            if (!IsCalendarDate(real_)) CastError("String");
             return FormatDateTime(real_);
         case vtCurrency:
             return FormatReal(double(int_) / 10000.0, false);

@@ -67,6 +67,13 @@ TEST(Variant, ImpossibleConversionsRaise) {
     EXPECT_THROW(TVariant::Array(vtInteger, {TVariant(1)}).ToInt(), EVariantError);
     EXPECT_THROW(TVariant(1e30).ToInt(), EVariantError);
     EXPECT_THROW(TVariant(std::nan("")).ToInt64(), EVariantError);
+    // Dates beyond 0001-01-01 .. 9999-12-31 have no text; Debug still shows them.
+    for (double days : {6e199, -693594.0, 2958466.0, std::nan(""), HUGE_VAL}) {
+        EXPECT_THROW(TVariant::Date(days).ToText(), EVariantError) << days;
+        EXPECT_EQ(TVariant::Date(days).Debug(), "7:?");
+    }
+    EXPECT_EQ(TVariant::Date(2958465.5).ToText(), "31.12.9999 12:00:00");
+    EXPECT_NO_THROW(TVariant::Date(-693593.0).ToText());
 }
 
 TEST(Variant, ArraysWithBounds) {
