@@ -217,8 +217,7 @@ bool CheckBounds(const std::vector<TVarBound>& bounds, int maxDims, size_t& expe
     expected = 1;
     for (const TVarBound& b : bounds) {
         if (b.Count < 0) return Fail(error, QStringLiteral("negative element count"));
-        if (int64_t(b.Low) + b.Count - 1 > INT32_MAX)
-            return Fail(error, QStringLiteral("array bounds overflow"));
+        if (!b.Valid()) return Fail(error, QStringLiteral("array bounds overflow"));
         expected *= size_t(b.Count);
     }
     return true;

@@ -172,6 +172,8 @@ TEST_F(BusTest, MalformedValuesGetInvalidArgsAndChangeNothing) {
         {"three dimensions", RawValue(0x2003, RawArray({{0, 1}, {0, 1}, {0, 1}}, {1}))},
         {"no dimensions", RawValue(0x2003, RawArray({}, {}))},
         {"negative count", RawValue(0x2003, RawArray({{0, -1}}, {}))},
+        {"high bound above the index range", RawValue(0x2003, RawArray({{INT32_MAX, 2}}, {1, 2}))},
+        {"high bound below the index range", RawValue(0x2003, RawArray({{INT32_MIN, 0}}, {}))},
         {"element of another type", RawValue(0x2002, RawArray({{0, 1}}, {1}))},
         {"array payload that is not (a(ii)av)", RawValue(0x2003, 5)},
         {"array of values holding a bare integer", RawValue(0x200C, RawArray({{0, 1}}, {1}))},

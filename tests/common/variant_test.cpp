@@ -91,6 +91,14 @@ TEST(Variant, ArraysWithBounds) {
     EXPECT_THROW(m[1], EVariantError);
     EXPECT_THROW(TVariant::Array(vtInteger, std::vector<TVarBound>{{0, 1}, {0, 1}, {0, 1}}),
                  EVariantError);
+
+    // Bounds at the ends of the index range; a high bound beyond it is refused.
+    EXPECT_EQ(TVariant::Array(vtByte, std::vector<TVarBound>{{INT32_MAX, 1}}).HighBound(),
+              INT32_MAX);
+    EXPECT_EQ(TVariant::Array(vtByte, std::vector<TVarBound>{{INT32_MIN + 1, 0}}).HighBound(),
+              INT32_MIN);
+    for (TVarBound beyond : {TVarBound{INT32_MAX, 2}, TVarBound{INT32_MIN, 0}, TVarBound{0, -1}})
+        EXPECT_THROW(TVariant::Array(vtByte, std::vector<TVarBound>{beyond}), EVariantError);
 }
 
 TEST(Variant, OmittedParameter) {
