@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDBusServer>
 #include <QDBusVirtualObject>
-#include <QDir>
 
 #include "expect.h"
 
@@ -71,7 +70,9 @@ class TBusPeer::TReceiver : public QDBusVirtualObject {
 TBusPeer::TBusPeer(THandler handler)
     : header_(WireValueCallHeader()),
       receiver_(std::make_unique<TReceiver>(std::move(handler), handled_)),
-      server_(std::make_unique<QDBusServer>("unix:tmpdir=" + QDir::tempPath())),
+      // An abstract socket: nothing is left behind in the file system.
+      server_(std::make_unique<QDBusServer>(
+          QStringLiteral("unix:abstract=trelon-fuzz-%1").arg(QCoreApplication::applicationPid()))),
       qtClient_(QStringLiteral("none")) {
     Expect(server_->isConnected(), "cannot listen");
     QObject::connect(server_.get(), &QDBusServer::newConnection,
