@@ -100,7 +100,10 @@ std::vector<TVariant> Fields(int kind, uint8_t address, TFuzzInput& in) {
         case TRequestKind::Exchange: {
             std::vector<TVariant> bytes;
             TVariant function(int32_t(in.Byte()));
-            for (int n = in.Byte(); n > 0; --n) bytes.push_back(TVariant(int32_t(in.Byte())));
+            // 255 stands for longer data too, up to frames too long for the buffer.
+            int n = in.Byte();
+            if (n == 255) n += in.Word() % 512;
+            for (; n > 0; --n) bytes.push_back(TVariant(int32_t(in.Byte())));
             return {int32_t(address), function, period, TVariant::Array(vtByte, std::move(bytes))};
         }
         case TRequestKind::GetDeviceName:
