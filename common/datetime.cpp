@@ -51,6 +51,10 @@ TDateParts DecodeDateTime(double days) {
     return p;
 }
 
+bool IsCalendarDate(double days) {
+    return std::isfinite(days) && days > -693594 && days < 2958466;
+}
+
 double ToLocalDateTime(system_clock::time_point tp) {
     time_t t = system_clock::to_time_t(tp);
     std::tm lt{};

@@ -14,7 +14,10 @@ struct TDateParts {
 };
 
 double EncodeDateTime(const TDateParts& p);
+// days must be a calendar date (IsCalendarDate).
 TDateParts DecodeDateTime(double days);
+// Date-times from 0001-01-01 to 9999-12-31: the ones that decode to calendar dates.
+bool IsCalendarDate(double days);
 
 // Local time now, as a date-time value.
 double NowDateTime();

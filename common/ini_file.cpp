@@ -25,6 +25,17 @@ std::string Trim(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
+// The reader drops one pair of matching quotes around a value, and the spaces around it.
+bool HasQuotes(std::string_view v) {
+    return v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
+}
+
+// A value as an entry line holds it, so that it reads back as it is.
+std::string ValueText(const std::string& v) {
+    bool padded = !v.empty() && (Trim(v).size() != v.size());
+    return padded || HasQuotes(v) ? '"' + v + '"' : v;
+}
+
 bool SameName(const std::string& a, const std::string& b) {
     return FoldCase(a) == FoldCase(b);
 }
@@ -36,10 +47,13 @@ TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
     if (!in) return;
     std::stringstream ss;
     ss << in.rdbuf();
-    std::string text = ss.str();
-    if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-    LoadFromText(IsValidUtf8(text) ? text : Cp1251ToUtf8(text));
+    LoadFromFileBytes(ss.str());
     loaded_ = true;
+}
+
+void TIniFile::LoadFromFileBytes(std::string bytes) {
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+    LoadFromText(IsValidUtf8(bytes) ? bytes : Cp1251ToUtf8(bytes));
 }
 
 void TIniFile::LoadFromText(const std::string& text) {
@@ -51,7 +65,7 @@ void TIniFile::LoadFromText(const std::string& text) {
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         std::string t = Trim(raw);
         if (t.size() >= 2 && t.front() == '[' && t.find(']') != std::string::npos) {
-            sections_.push_back({Trim(t.substr(1, t.find(']') - 1)), {}});
+            sections_.push_back({Trim(t.substr(1, t.find(']') - 1)), {}, raw});
             continue;
         }
         size_t eq = t.find('=');
@@ -61,18 +75,18 @@ void TIniFile::LoadFromText(const std::string& text) {
         }
         std::string value = Trim(t.substr(eq + 1));
         // A value in matching quotes loses them, as the classic reader does.
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-            value.back() == value.front())
-            value = value.substr(1, value.size() - 2);
-        sections_.back().Lines.push_back({true, Trim(t.substr(0, eq)), value, {}});
+        if (HasQuotes(value)) value = value.substr(1, value.size() - 2);
+        sections_.back().Lines.push_back({true, Trim(t.substr(0, eq)), value, raw});
     }
 }
 
 std::string TIniFile::ToText() const {
     std::string out;
     for (const TSection& s : sections_) {
-        if (!s.Name.empty() || &s != &sections_.front()) out += "[" + s.Name + "]\n";
-        for (const TLine& l : s.Lines) out += (l.IsEntry ? l.Key + "=" + l.Value : l.Raw) + "\n";
+        if (!s.Name.empty() || &s != &sections_.front())
+            out += (s.Raw.empty() ? "[" + s.Name + "]" : s.Raw) + "\n";
+        for (const TLine& l : s.Lines)
+            out += (l.IsEntry && l.Raw.empty() ? l.Key + "=" + ValueText(l.Value) : l.Raw) + "\n";
     }
     return out;
 }
@@ -86,7 +100,7 @@ const TIniFile::TSection* TIniFile::Find(const std::string& section) const {
 TIniFile::TSection& TIniFile::FindOrAdd(const std::string& section) {
     if (sections_.empty()) sections_.push_back({});
     if (const TSection* s = Find(section)) return const_cast<TSection&>(*s);
-    sections_.push_back({section, {}});
+    sections_.push_back({section, {}, {}});
     return sections_.back();
 }
 
@@ -134,6 +148,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
     for (TLine& l : s.Lines)
         if (l.IsEntry && SameName(l.Key, key)) {
             l.Value = value;
+            l.Raw.clear();
             return;
         }
     // New keys go after the last entry, so trailing comments and blank lines stay last.

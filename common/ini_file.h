@@ -18,6 +18,9 @@ class TIniFile {
     bool Loaded() const { return loaded_; }
 
     void LoadFromText(const std::string& text);
+    // The bytes of a settings file as read from disk: a UTF-8 byte order mark is dropped,
+    // and bytes that are not valid UTF-8 are read as Windows-1251.
+    void LoadFromFileBytes(std::string bytes);
     std::string ToText() const;
 
     std::string ReadString(const std::string& section, const std::string& key,
@@ -51,11 +54,12 @@ class TIniFile {
         bool IsEntry = false;
         std::string Key;    // as written
         std::string Value;  // entries only
-        std::string Raw;    // comments and blank lines
+        std::string Raw;    // the line as read; empty for an entry written since
     };
     struct TSection {
         std::string Name;  // as written; "" for lines before the first header
         std::vector<TLine> Lines;
+        std::string Raw;  // the header line as read; empty for a section added since
     };
 
     const TSection* Find(const std::string& section) const;

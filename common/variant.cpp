@@ -125,7 +125,7 @@ TVariant TVariant::Array(TVarType elemType, std::vector<TVarBound> bounds) {
     if (bounds.empty() || bounds.size() > 2) throw EVariantError("Array: one or two dimensions");
     size_t n = 1;
     for (const TVarBound& b : bounds) {
-        if (b.Count < 0) throw EVariantError("Array: negative element count");
+        if (!b.Valid()) throw EVariantError("Array: negative count or bounds out of range");
         n *= size_t(b.Count);
     }
     TVariant r;
@@ -222,6 +222,7 @@ std::string TVariant::ToText() const {
         case vtDouble:
             return FormatReal(real_, false);
         case vtDate:
+            if (!IsCalendarDate(real_)) CastError("String");
             return FormatDateTime(real_);
         case vtCurrency:
             return FormatReal(double(int_) / 10000.0, false);
@@ -240,7 +241,7 @@ int32_t TVariant::LowBound(int dim) const {
 }
 
 int32_t TVariant::HighBound(int dim) const {
-    return LowBound(dim) + bounds_[dim].Count - 1;
+    return int32_t(int64_t(LowBound(dim)) + bounds_[dim].Count - 1);
 }
 
 size_t TVariant::FlatIndex(int32_t i) const {

@@ -46,6 +46,11 @@ struct TVarBound {
     int32_t Low = 0;
     int32_t Count = 0;
     bool operator==(const TVarBound&) const = default;
+    // No negative count, and the high bound (Low + Count - 1) is a 32-bit index too.
+    bool Valid() const {
+        int64_t high = int64_t(Low) + Count - 1;
+        return Count >= 0 && high >= INT32_MIN && high <= INT32_MAX;
+    }
 };
 
 class TVariant {

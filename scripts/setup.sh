@@ -11,6 +11,7 @@ PACKAGES=(
   libmodbus-dev
   libgtest-dev libgmock-dev
   python3 python3-dbus python3-gi
+  clang libclang-rt-14-dev llvm libdbus-1-dev
 )
 
 missing=()

@@ -23,4 +23,5 @@ for type in Tsan Asan; do
       "$dir/bin/$t" --gtest_brief=1
   done
 done
+scripts/fuzz-smoke.sh
 echo "All tests passed (plain, ThreadSanitizer, AddressSanitizer+UBSan)."

@@ -182,38 +182,51 @@ bool DecodeScalar(uint16_t code, const QVariant& p, TVariant& out, QString* erro
 
 bool DecodeAt(const QDBusArgument& arg, TVariant& out, QString* error, int maxDims, int depth);
 
-bool DecodeArray(uint16_t code, const QVariant& p, TVariant& out, QString* error, int maxDims,
-                 int depth) {
-    TVarType elemType = TVarType(code & ~vtArray);
-    if (!IsValidElemType(elemType))
-        return Fail(error, QStringLiteral("bad array element type %1").arg(elemType));
-    if (p.metaType() != QMetaType::fromType<QDBusArgument>())
-        return Fail(error, QStringLiteral("array payload is not (a(ii)av)"));
-    const QDBusArgument inner = p.value<QDBusArgument>();
-    if (inner.currentSignature() != QLatin1String("(a(ii)av)"))
-        return Fail(
-            error,
-            QStringLiteral("array payload is %1, not (a(ii)av)").arg(inner.currentSignature()));
+// Closes a structure or array of an argument being read, however the reading ends: Qt
+// keeps the message alive for every level left open, so each refusal would leak it.
+class TOpenLevel {
+  public:
+    using TEnd = void (QDBusArgument::*)() const;
+    TOpenLevel(const QDBusArgument& arg, TEnd end) : arg_(arg), end_(end) {}
+    ~TOpenLevel() { (arg_.*end_)(); }
+    TOpenLevel(const TOpenLevel&) = delete;
+    TOpenLevel& operator=(const TOpenLevel&) = delete;
+
+  private:
+    const QDBusArgument& arg_;
+    TEnd end_;
+};
+
+std::vector<TVarBound> ReadBounds(const QDBusArgument& inner) {
     std::vector<TVarBound> bounds;
-    inner.beginStructure();
     inner.beginArray();
+    TOpenLevel array(inner, &QDBusArgument::endArray);
     while (!inner.atEnd()) {
         TWireBound b;
         inner >> b;
         bounds.push_back({b.Low, b.Count});
     }
-    inner.endArray();
+    return bounds;
+}
+
+// The number of elements the bounds call for.
+bool CheckBounds(const std::vector<TVarBound>& bounds, int maxDims, size_t& expected,
+                 QString* error) {
     if (bounds.empty() || int(bounds.size()) > std::min(maxDims, 2))
         return Fail(error, QStringLiteral("array with %1 dimensions").arg(bounds.size()));
-    size_t expected = 1;
+    expected = 1;
     for (const TVarBound& b : bounds) {
         if (b.Count < 0) return Fail(error, QStringLiteral("negative element count"));
-        if (int64_t(b.Low) + b.Count - 1 > INT32_MAX)
-            return Fail(error, QStringLiteral("array bounds overflow"));
+        if (!b.Valid()) return Fail(error, QStringLiteral("array bounds overflow"));
         expected *= size_t(b.Count);
     }
-    std::vector<TVariant> items;
+    return true;
+}
+
+bool ReadElements(const QDBusArgument& inner, TVarType elemType, size_t expected,
+                  std::vector<TVariant>& items, QString* error, int depth) {
     inner.beginArray();
+    TOpenLevel array(inner, &QDBusArgument::endArray);
     while (!inner.atEnd()) {
         if (items.size() >= expected)
             return Fail(error, QStringLiteral("more elements than the bounds allow"));
@@ -227,8 +240,28 @@ bool DecodeArray(uint16_t code, const QVariant& p, TVariant& out, QString* error
         if (!ok) return error && !error->isEmpty() ? false : Fail(error, "bad array element");
         items.push_back(std::move(item));
     }
-    inner.endArray();
-    inner.endStructure();
+    return true;
+}
+
+bool DecodeArray(uint16_t code, const QVariant& p, TVariant& out, QString* error, int maxDims,
+                 int depth) {
+    TVarType elemType = TVarType(code & ~vtArray);
+    if (!IsValidElemType(elemType))
+        return Fail(error, QStringLiteral("bad array element type %1").arg(elemType));
+    if (p.metaType() != QMetaType::fromType<QDBusArgument>())
+        return Fail(error, QStringLiteral("array payload is not (a(ii)av)"));
+    const QDBusArgument inner = p.value<QDBusArgument>();
+    if (inner.currentSignature() != QLatin1String("(a(ii)av)"))
+        return Fail(
+            error,
+            QStringLiteral("array payload is %1, not (a(ii)av)").arg(inner.currentSignature()));
+    inner.beginStructure();
+    TOpenLevel structure(inner, &QDBusArgument::endStructure);
+    std::vector<TVarBound> bounds = ReadBounds(inner);
+    size_t expected = 0;
+    if (!CheckBounds(bounds, maxDims, expected, error)) return false;
+    std::vector<TVariant> items;
+    if (!ReadElements(inner, elemType, expected, items, error, depth)) return false;
     if (items.size() != expected)
         return Fail(error, QStringLiteral("element count %1 does not match the bounds (%2)")
                                .arg(items.size())

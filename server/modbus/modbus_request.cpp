@@ -1,7 +1,6 @@
 #include "modbus_request.h"
 
 #include <array>
-#include <cmath>
 #include <limits>
 
 #include "array_reader.h"
@@ -117,11 +116,6 @@ void ReadIndexArch(const TArrayReader& a, TModbusRequest& r) {
     ReadArchiveHead(a, r);
     r.ArchIndex = a.Word(4);
     ReadArchiveType(a, 5, r);
-}
-
-// Date-times from 0001-01-01 to 9999-12-31 decode to calendar dates.
-bool IsCalendarDate(double days) {
-    return std::isfinite(days) && days > -693594 && days < 2958466;
 }
 
 void ReadTimeArchMatched(const TArrayReader& a, TModbusRequest& r) {

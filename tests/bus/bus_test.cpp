@@ -8,6 +8,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
+#include <QFile>
 #include <QProcess>
 
 #include <csignal>
@@ -171,6 +172,8 @@ TEST_F(BusTest, MalformedValuesGetInvalidArgsAndChangeNothing) {
         {"three dimensions", RawValue(0x2003, RawArray({{0, 1}, {0, 1}, {0, 1}}, {1}))},
         {"no dimensions", RawValue(0x2003, RawArray({}, {}))},
         {"negative count", RawValue(0x2003, RawArray({{0, -1}}, {}))},
+        {"high bound above the index range", RawValue(0x2003, RawArray({{INT32_MAX, 2}}, {1, 2}))},
+        {"high bound below the index range", RawValue(0x2003, RawArray({{INT32_MIN, 0}}, {}))},
         {"element of another type", RawValue(0x2002, RawArray({{0, 1}}, {1}))},
         {"array payload that is not (a(ii)av)", RawValue(0x2003, 5)},
         {"array of values holding a bare integer", RawValue(0x200C, RawArray({{0, 1}}, {1}))},
@@ -185,6 +188,30 @@ TEST_F(BusTest, MalformedValuesGetInvalidArgsAndChangeNothing) {
         QDBusMessage ok = Echo(QVariant::fromValue(ToWire(TVariant(42))));
         ASSERT_EQ(ok.type(), QDBusMessage::ReplyMessage);
     }
+}
+
+// Resident memory of a process in KiB, from /proc.
+long ResidentKiB(uint pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// Refusing a value part-way through an array must release its message: each one here
+// carries 1 MiB, so a message kept would show in the server's memory many times over.
+TEST_F(BusTest, RefusedValuesLeaveNoMemoryBehind) {
+    const QVariant refused = RawValue(0x2008, RawArray({{0, -1}}, {QString(1 << 20, 'x')}));
+    auto refuse = [&](int times) {
+        for (int k = 0; k < times; ++k) ASSERT_EQ(Echo(refused).errorName(), kInvalidArgs);
+    };
+    refuse(4);
+    uint pid = bus_->OwnerPid(kServer);
+    long before = ResidentKiB(pid);
+    ASSERT_GT(before, 0);
+    refuse(48);
+    EXPECT_LT(ResidentKiB(pid) - before, 16 * 1024);
 }
 
 TEST_F(BusTest, ObjectsServeOnlyTheirOwner) {

@@ -77,6 +77,25 @@ TEST_F(IniFile, WritingKeepsWhatItDoesNotTouch) {
     EXPECT_EQ(again.ReadString("new", "key", ""), "Значение");
 }
 
+// Untouched lines are written as they were read; a value that needs quotes to read back
+// (spaces at its ends, or quotes of its own) gets them when it is written.
+TEST_F(IniFile, ValuesReadBackAsWritten) {
+    const std::string text = "[Main] ; head\nSep = \" \"\nName='x' ; c\n";
+    TIniFile ini;
+    ini.LoadFromText(text);
+    EXPECT_EQ(ini.ReadString("Main", "Sep", ""), " ");
+    EXPECT_EQ(ini.ToText(), text);
+    for (const std::string value :
+         {" padded ", "\"quoted\"", "'x'", "tab\t", "", "a = b", "\"x'"}) {
+        SCOPED_TRACE(value);
+        ini.WriteString("Main", "Name", value);
+        TIniFile again;
+        again.LoadFromText(ini.ToText());
+        EXPECT_EQ(again.ReadString("Main", "Name", "?"), value);
+        EXPECT_EQ(again.ReadString("Main", "Sep", ""), " ");
+    }
+}
+
 TEST_F(IniFile, Cp1251FileStillLoads) {
     std::string path = Write(Utf8ToCp1251("[Поверитель]\nИмя=Иванов\n"));
     TIniFile ini(path);

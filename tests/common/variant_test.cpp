@@ -67,6 +67,13 @@ TEST(Variant, ImpossibleConversionsRaise) {
     EXPECT_THROW(TVariant::Array(vtInteger, {TVariant(1)}).ToInt(), EVariantError);
     EXPECT_THROW(TVariant(1e30).ToInt(), EVariantError);
     EXPECT_THROW(TVariant(std::nan("")).ToInt64(), EVariantError);
+    // Dates beyond 0001-01-01 .. 9999-12-31 have no text; Debug still shows them.
+    for (double days : {6e199, -693594.0, 2958466.0, std::nan(""), HUGE_VAL}) {
+        EXPECT_THROW(TVariant::Date(days).ToText(), EVariantError) << days;
+        EXPECT_EQ(TVariant::Date(days).Debug(), "7:?");
+    }
+    EXPECT_EQ(TVariant::Date(2958465.5).ToText(), "31.12.9999 12:00:00");
+    EXPECT_NO_THROW(TVariant::Date(-693593.0).ToText());
 }
 
 TEST(Variant, ArraysWithBounds) {
@@ -84,6 +91,14 @@ TEST(Variant, ArraysWithBounds) {
     EXPECT_THROW(m[1], EVariantError);
     EXPECT_THROW(TVariant::Array(vtInteger, std::vector<TVarBound>{{0, 1}, {0, 1}, {0, 1}}),
                  EVariantError);
+
+    // Bounds at the ends of the index range; a high bound beyond it is refused.
+    EXPECT_EQ(TVariant::Array(vtByte, std::vector<TVarBound>{{INT32_MAX, 1}}).HighBound(),
+              INT32_MAX);
+    EXPECT_EQ(TVariant::Array(vtByte, std::vector<TVarBound>{{INT32_MIN + 1, 0}}).HighBound(),
+              INT32_MIN);
+    for (TVarBound beyond : {TVarBound{INT32_MAX, 2}, TVarBound{INT32_MIN, 0}, TVarBound{0, -1}})
+        EXPECT_THROW(TVariant::Array(vtByte, std::vector<TVarBound>{beyond}), EVariantError);
 }
 
 TEST(Variant, OmittedParameter) {
