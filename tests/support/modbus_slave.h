@@ -12,7 +12,7 @@
 namespace trelon::test {
 
 class TModbusSlave {
-public:
+  public:
     // Opens the path at 8N1 (the server's default line format) and starts serving.
     TModbusSlave(const std::string& path, int address, int baud = 19200);
     ~TModbusSlave();
@@ -25,7 +25,7 @@ public:
     int Requests() const { return requests_; }
     bool Connected() const { return connected_; }
 
-private:
+  private:
     void Serve();
 
     modbus_t* ctx_;
