@@ -12,7 +12,7 @@ for type in Tsan Asan; do
   dir="build-$(echo "$type" | tr '[:upper:]' '[:lower:]')"
   targets=()
   for t in "${SANITIZED[@]}"; do
-    grep -q "add_executable($t " -r tests --include=CMakeLists.txt && targets+=("$t")
+    grep -qE "add_executable\($t( |\$)" -r tests --include=CMakeLists.txt && targets+=("$t")
   done
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" >/dev/null
   cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
